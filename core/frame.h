@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <new>
 
+#include "core/list.h"
 #include "core/status.h"
 
 namespace kam {
@@ -22,9 +23,12 @@ public:
 
 // True while an exported call is under way.
 bool InsideCall() noexcept;
-// Parks an unlinked antenna node (and its specific copy) until the outermost
-// call returns; releases at once when no call is under way.
+// Parks an unlinked node until the outermost call returns; releases it at
+// once when no call is under way. The node's handle is retired at once.
 void DeferRelease(ListNode* node) noexcept;
+// The same, releasing extraBlock (a block from Allocate, for instance an
+// antenna's copy of its specific structure, or nullptr) together with it.
+void DeferRelease(ListNode* node, void* extraBlock) noexcept;
 
 // Steps 1 and 2 of the full frame: lazy Initialise, then DrainEvents.
 // Returns 0, or -2003 (already handed to the EventHandler) when the roots

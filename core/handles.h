@@ -5,6 +5,7 @@
 // wraps and skips numbers still in use.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "core/list.h"
@@ -19,5 +20,13 @@ void RetireHandle(ListNode* node) noexcept;
 ListNode* NodeFromHandle(std::intptr_t handle) noexcept;
 // Resolves only when the node is of the given kind.
 ListNode* NodeOfKind(std::intptr_t handle, NodeKind kind) noexcept;
+
+namespace testing {
+// The number the next IssueHandle tries first (0 and -1 are still skipped),
+// so tests can reach the wrap of the counter.
+void SetNextHandle(std::uintptr_t number) noexcept;
+// Live handles in the map.
+std::size_t LiveHandleCount() noexcept;
+}  // namespace testing
 
 }  // namespace kam

@@ -35,7 +35,11 @@ struct ListNode {
     ListNode* lastChild;   // oldest child
     ListNode* firstChild;  // newest child
     std::intptr_t handle;  // number handed to callers; 0 when it has none
+    void* deferredBlock;   // released with the node when its release is deferred
 };
+
+// Whether nodes of this kind are handed to callers and so carry a handle.
+bool KindHasHandle(NodeKind kind) noexcept;
 
 // A new unlinked node; names of 64 characters or more are cut to 63.
 // 0, or -2003 (nothing remains).

@@ -1,10 +1,216 @@
-// Placeholder until antenna objects land.
+// Antenna objects: creation (validate once, keep a private copy of the
+// specific structure), gain by AntennaId, and deletion, which termination
+// shares through DeleteAntennaNode.
 #include "compute/antennas.h"
 
-#include "kam/kam.h"
+#include <cstring>
+
+#include "core/alloc.h"
+#include "core/frame.h"
+#include "core/handles.h"
+#include "core/state.h"
+#include "core/status.h"
+#include "libraries/registry.h"
+#include "validation/validation.h"
 
 namespace kam {
-int DeleteAntennaNode(ListNode* node) noexcept {
-    return node == nullptr ? KAM_E_INTERNAL : KAM_E_UNKNOWN_ANTENNA;
+namespace {
+
+bool IsAntennaKind(std::uint32_t kind) noexcept {
+    return kind == static_cast<std::uint32_t>(NodeKind::EarthAntenna) ||
+           kind == static_cast<std::uint32_t>(NodeKind::SpaceAntenna);
 }
+
+void* StoredSpecific(const ListNode* node) noexcept {
+    if (node->payload == nullptr) return KAM_NOVALUE_STRUCT;
+    if (node->kind == static_cast<std::uint32_t>(NodeKind::EarthAntenna)) {
+        return static_cast<const EarthAntennaData*>(node->payload)->specific;
+    }
+    return static_cast<const SpaceAntennaData*>(node->payload)->specific;
+}
+
+// Creation after validation: stores the NoValue structure when the pattern
+// has no specific structure (a negative size counts as none) or none was
+// given, else a copy of specificSize bytes; adds the node at the head of the
+// pattern's children and writes its handle. On failure (-2003 or AddChild's
+// status) nothing of the attempt remains and *antennaId stays 0. Returns the
+// status to report: warning (the validation's) on success.
+template <class Data>
+std::int32_t StoreAntenna(ListNode* pattern, NodeKind kind, Data record, void* specific,
+                          KAM_AntennaId* antennaId, std::int32_t warning) noexcept {
+    const std::int32_t size = PatternInfoOf(pattern).specificSize;
+    void* copy = nullptr;
+    if (size > 0 && !IsNoValueStruct(specific)) {
+        copy = Allocate(static_cast<std::size_t>(size));
+        if (copy == nullptr) return KAM_E_NO_MEMORY;
+        std::memcpy(copy, specific, static_cast<std::size_t>(size));
+    }
+    record.specific = copy != nullptr ? copy : KAM_NOVALUE_STRUCT;
+    ListNode* node = nullptr;
+    const int added = AddChild(pattern, kind, sizeof(Data), &record, kAntennaNodeName, &node);
+    if (added != 0) {
+        Release(copy);
+        return added;
+    }
+    *antennaId = node->handle;
+    return warning;
+}
+
+// Frame and lookup of the creation exports; 0 with *pattern, or the status to
+// return (already reported, or the frame's -2003).
+std::int32_t EnterCreation(KAM_LibraryId libraryId, const char* patternName, const void* specific,
+                           std::int32_t specificPosition, KAM_AntennaId* antennaId,
+                           std::int32_t type, ListNode** pattern) noexcept {
+    if (const std::int32_t frame = EnterFrame(); frame != 0) return frame;
+    if (libraryId == KAM_NO_LIBRARY) return ReportStatus(-1);
+    if (!IsGoodPatternName(patternName)) return ReportStatus(-2);
+    if (specific == nullptr) return ReportStatus(-specificPosition);
+    if (antennaId == nullptr) return ReportStatus(-(specificPosition + 1));
+    *antennaId = KAM_NO_ANTENNA;
+    const std::int32_t status = ResolvePatternOfType(libraryId, patternName, type, pattern);
+    return status != 0 ? ReportStatus(status) : 0;
+}
+
+// Sets the context to the antenna's pattern and library.
+void EnterAntennaContext(const ListNode* pattern) noexcept {
+    SetCurrentLibrary(pattern->parent != nullptr ? pattern->parent->handle : KAM_NO_LIBRARY);
+    SetCurrentPatternName(PatternInfoOf(pattern).name);
+}
+
+}  // namespace
+
+// The node is unlinked and its handle retired at once; node, record and
+// specific copy are released when the outermost exported call returns, so a
+// call under way that holds pointers into the record never sees freed memory.
+int DeleteAntennaNode(ListNode* node) noexcept {
+    if (node == nullptr) return KAM_E_INTERNAL;
+    if (!IsAntennaKind(node->kind)) return KAM_E_UNKNOWN_ANTENNA;
+    void* specific = StoredSpecific(node);
+    if (const int status = Unlink(node); status != 0) return status;
+    DeferRelease(node, IsNoValueStruct(specific) ? nullptr : specific);
+    return 0;
+}
+
 }  // namespace kam
+
+extern "C" KAM_API KAM_Status KAM_CALL KAM_CreateEarthAntenna(KAM_LibraryId libraryId,
+                                                              const char* patternName,
+                                                              double gainMax, double diameter,
+                                                              double frequency, double efficiency,
+                                                              void* specific,
+                                                              KAM_AntennaId* antennaId) {
+    using namespace kam;
+    return RunExport([&]() -> std::int32_t {
+        constexpr std::int32_t kSpecificPosition = 7;
+        ListNode* pattern = nullptr;
+        std::int32_t result = EnterCreation(libraryId, patternName, specific, kSpecificPosition,
+                                            antennaId, KAM_PATTERN_EARTH, &pattern);
+        if (result != 0) return result;
+        if (g_state.inputParamValid != 0 &&
+            CombineStatus(PartialEarthValidation(PatternInfoOf(pattern), &gainMax, &diameter,
+                                                 &frequency, &efficiency, specific),
+                          result)) {
+            return ReportStatus(result);
+        }
+        const EarthAntennaData record{gainMax, diameter, frequency, efficiency, nullptr};
+        return ReportStatus(StoreAntenna(pattern, NodeKind::EarthAntenna, record, specific,
+                                         antennaId, result));
+    });
+}
+
+extern "C" KAM_API KAM_Status KAM_CALL KAM_CreateSpaceAntenna(KAM_LibraryId libraryId,
+                                                              const char* patternName,
+                                                              double gainMax, double beamlet,
+                                                              void* specific,
+                                                              KAM_AntennaId* antennaId) {
+    using namespace kam;
+    return RunExport([&]() -> std::int32_t {
+        constexpr std::int32_t kSpecificPosition = 5;
+        ListNode* pattern = nullptr;
+        std::int32_t result = EnterCreation(libraryId, patternName, specific, kSpecificPosition,
+                                            antennaId, KAM_PATTERN_SPACE, &pattern);
+        if (result != 0) return result;
+        if (g_state.inputParamValid != 0 &&
+            CombineStatus(
+                PartialSpaceValidation(PatternInfoOf(pattern), &gainMax, &beamlet, specific),
+                result)) {
+            return ReportStatus(result);
+        }
+        const SpaceAntennaData record{gainMax, beamlet, nullptr};
+        return ReportStatus(StoreAntenna(pattern, NodeKind::SpaceAntenna, record, specific,
+                                         antennaId, result));
+    });
+}
+
+extern "C" KAM_API KAM_Status KAM_CALL KAM_DeleteAntenna(KAM_AntennaId antennaId) {
+    using namespace kam;
+    return RunExport([&]() -> std::int32_t {
+        if (const std::int32_t frame = EnterFrame(); frame != 0) return frame;
+        if (antennaId == KAM_NO_ANTENNA) return ReportStatus(-1);
+        ListNode* node = NodeFromHandle(antennaId);
+        if (node == nullptr) return ReportStatus(KAM_E_UNKNOWN_ANTENNA);
+        return ReportStatus(DeleteAntennaNode(node));
+    });
+}
+
+// Gain of an antenna at a pair of angles. The stored parameters were
+// validated at creation; only the angles and validateAll run here. The slots
+// receive pointers into the antenna's own record, so what they write there
+// stays with the antenna. The record and pattern are taken before any slot
+// runs: a slot that deletes the antenna only parks its memory.
+extern "C" KAM_API KAM_Status KAM_CALL KAM_AntennaGain(KAM_AntennaId antennaId, double phi,
+                                                       double phi0, double* gain,
+                                                       double* gainX) {
+    using namespace kam;
+    return RunExport([&]() -> std::int32_t {
+        if (const std::int32_t frame = EnterFrame(); frame != 0) return frame;
+        if (antennaId == KAM_NO_ANTENNA) return ReportStatus(-1);
+        if (gain == nullptr) return ReportStatus(-4);
+        if (gainX == nullptr) return ReportStatus(-5);
+        *gain = kNoValueDouble;
+        *gainX = kNoValueDouble;
+
+        ListNode* node = NodeFromHandle(antennaId);
+        if (node == nullptr || !IsAntennaKind(node->kind)) {
+            return ReportStatus(KAM_E_UNKNOWN_ANTENNA);
+        }
+        const ListNode* pattern = node->parent;
+        const KAM_PatternInfo& info = PatternInfoOf(pattern);
+        EnterAntennaContext(pattern);
+        const bool validate = g_state.inputParamValid != 0;
+        std::int32_t result = 0;
+        if (validate && CombineStatus(CheckAngles(info.paramProperties, &phi, &phi0), result)) {
+            return ReportStatus(result);
+        }
+        double working[2] = {0.0, 0.0};
+        std::int32_t status = 0;
+        if (node->kind == static_cast<std::uint32_t>(NodeKind::EarthAntenna)) {
+            auto* data = static_cast<EarthAntennaData*>(node->payload);
+            if (validate && CombineStatus(RunValidateAll(info, &data->gainMax, &data->diameter,
+                                                         &data->frequency, &data->efficiency,
+                                                         data->specific, &phi, &phi0),
+                                          result)) {
+                return ReportStatus(result);
+            }
+            const KAM_EarthGainFn gainFn = info.gain.earth;
+            if (gainFn == nullptr) return ReportStatus(KAM_E_GAIN_CORRUPTED);
+            status = gainFn(&data->gainMax, &data->diameter, &data->frequency, &data->efficiency,
+                            data->specific, &phi, &phi0, &working[0], &working[1]);
+        } else {
+            auto* data = static_cast<SpaceAntennaData*>(node->payload);
+            if (validate && CombineStatus(RunValidateAll(info, &data->gainMax, &data->beamlet,
+                                                         data->specific, &phi, &phi0),
+                                          result)) {
+                return ReportStatus(result);
+            }
+            const KAM_SpaceGainFn gainFn = info.gain.space;
+            if (gainFn == nullptr) return ReportStatus(KAM_E_GAIN_CORRUPTED);
+            status = gainFn(&data->gainMax, &data->beamlet, data->specific, &phi, &phi0,
+                            &working[0], &working[1]);
+        }
+        *gain = working[0];
+        *gainX = working[1];
+        CombineStatus(status, result);
+        return ReportStatus(result);
+    });
+}

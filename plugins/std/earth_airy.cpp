@@ -1,0 +1,81 @@
+// Pattern 028: the far field of a uniformly illuminated circular aperture
+// (earth), 2 J1(u)/u with u = pi D/lambda sin(phi), never below -100 dB.
+#include <cmath>
+#include <exception>
+#include <limits>
+
+#include "earth_b.h"
+
+namespace kamstd {
+namespace {
+
+using namespace earthb;
+
+constexpr const char* kName = "AIRYE_028_V1";
+constexpr double kLowestRel = -100.0;  // dB, the level of a null
+
+// 2 J1(u)/u, 1 at u = 0. The standard library's Bessel function may throw
+// for arguments it cannot evaluate; that gives NaN here.
+double Airy(double u) {
+    if (u == 0.0) return 1.0;
+    try {
+        return 2.0 * std::cyl_bessel_j(1.0, std::fabs(u)) / std::fabs(u);
+    } catch (const std::exception&) {
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+}
+
+struct Inputs {
+    double d, efficiency;
+};
+
+// Diameter and Frequency needed, Efficiency optional (1 when absent); all
+// finite. Fills in d and the efficiency.
+std::int32_t ReadInputs(double diameter, double frequency, double efficiency, Inputs& in) {
+    std::int32_t s = NeedValue(kName, "Diameter", diameter);
+    if (s == 0) s = NeedValue(kName, "Frequency", frequency);
+    if (s == 0) s = OptionalValue(kName, "Efficiency", efficiency);
+    if (s != 0) return s;
+    in.d = DOverLambda(diameter, frequency);
+    in.efficiency = IsAbsent(efficiency) ? 1.0 : efficiency;
+    return 0;
+}
+
+std::int32_t CheckDomain(const Inputs& in) {
+    if (!(in.d > 0.0))
+        return Report(kOutOfDomain, "%s: D/lambda %g is not above 0.", kName, in.d);
+    if (!(in.efficiency > 0.0 && in.efficiency <= 1.0))
+        return Report(kOutOfDomain, "%s: Efficiency %g is outside (0, 1].", kName, in.efficiency);
+    return 0;
+}
+
+KAM_Status KAM_CALL ValidateInput(double*, double* diameter, double* frequency,
+                                  double* efficiency, void*) {
+    Inputs in{};
+    if (const std::int32_t s = ReadInputs(*diameter, *frequency, *efficiency, in)) return s;
+    return CheckDomain(in);
+}
+
+// gain: G = G(eta) + Rel; GainMax is not used; GainX NoValue. The domain is
+// checked while GainValid is on.
+KAM_Status KAM_CALL Gain(double*, double* diameter, double* frequency, double* efficiency, void*,
+                         double* phi, double*, double* gain, double* gainX) {
+    Inputs in{};
+    std::int32_t s = ReadInputs(*diameter, *frequency, *efficiency, in);
+    if (s == 0) s = NeedValue(kName, "Phi", *phi);
+    if (s == 0 && GainValid()) s = CheckDomain(in);
+    if (s != 0) return Fail(s, gain, gainX);
+    const double p = FoldAngle(*phi);
+    const double u = p <= 90.0 ? kPi * in.d * std::sin(p * kDegree) : kPi * in.d;
+    double rel = 20.0 * std::log10(std::fabs(Airy(u)));
+    if (rel < kLowestRel) rel = kLowestRel;
+    return Deliver(kName, *phi, ApertureGain(in.efficiency, in.d) + rel, gain, gainX);
+}
+
+}  // namespace
+
+const PatternDef kAiryEarth028 = {
+    kName, "Uniform circular aperture", 28, KAM_PATTERN_EARTH, {N, N, R, R, O, N, R, N},
+    nullptr, 0, {.earth = &ValidateInput}, {}, {.earth = &Gain}, {}};
+
+}  // namespace kamstd

@@ -1,0 +1,103 @@
+// Pattern 025: the earth station antenna used for coordination-area
+// calculations: main lobe, first side-lobe plateau G1, 29 - 25 log(phi) out
+// to 36 degrees, -10 dBi behind.
+#include <cmath>
+
+#include "earth_b.h"
+
+namespace kamstd {
+namespace {
+
+using namespace earthb;
+
+constexpr const char* kName = "COORD_025_V1";
+constexpr double kLowestD = 35.0;   // D/lambda, inclusive
+constexpr double kLargeD = 100.0;   // from here on the large-antenna row
+constexpr double kFarAngle = 36.0;  // deg, where -10 dBi begins
+constexpr double kFarGain = -10.0;
+
+// The quantities of one call that do not depend on the angle.
+struct Shape {
+    double d, g1, phir, phim;
+};
+
+Shape MakeShape(double gainMax, double diameter, double frequency) {
+    Shape s{};
+    s.d = IsAbsent(diameter) || IsAbsent(frequency) ? DOverLambdaFromGain(gainMax)
+                                                    : DOverLambda(diameter, frequency);
+    if (s.d >= kLargeD) {
+        s.g1 = -1.0 + 15.0 * std::log10(s.d);
+        s.phir = 15.85 * std::pow(s.d, -0.6);
+    } else {
+        s.g1 = -21.0 + 25.0 * std::log10(s.d);
+        s.phir = 100.0 / s.d;
+    }
+    s.phim = (20.0 / s.d) * std::sqrt(gainMax - s.g1);  // NaN below G1: no main lobe
+    return s;
+}
+
+// The errors of the definition's domain: -6002 below d = 35, -6004 below G1.
+std::int32_t CheckDomain(const Shape& s, double gainMax) {
+    if (!(s.d >= kLowestD))
+        return Report(kOutOfDomain, "%s: D/lambda %g is below %g, the lowest this pattern is "
+                      "defined for.", kName, s.d, kLowestD);
+    if (gainMax < s.g1)
+        return Report(kGainBelowG1, "%s: GainMax %g is below the first side-lobe level G1 %g "
+                      "(D/lambda %g); the main lobe is undefined.", kName, gainMax, s.g1, s.d);
+    return 0;
+}
+
+std::int32_t CheckInputs(double gainMax, double diameter, double frequency) {
+    std::int32_t s = NeedValue(kName, "GainMax", gainMax);
+    if (s == 0) s = OptionalValue(kName, "Diameter", diameter);
+    if (s == 0) s = OptionalValue(kName, "Frequency", frequency);
+    return s;
+}
+
+double Gain(const Shape& s, double gainMax, double p) {
+    if (p < s.phim) {
+        const double x = s.d * p;
+        return gainMax - 2.5e-3 * x * x;
+    }
+    if (p < s.phir) return s.g1;
+    if (p < kFarAngle) return 29.0 - 25.0 * std::log10(p);
+    return kFarGain;
+}
+
+KAM_Status KAM_CALL ValidateInput(double* gainMax, double* diameter, double* frequency, double*,
+                                  void*) {
+    if (const std::int32_t s = CheckInputs(*gainMax, *diameter, *frequency)) return s;
+    const Shape shape = MakeShape(*gainMax, *diameter, *frequency);
+    if (const std::int32_t s = CheckDomain(shape, *gainMax)) return s;
+    if (IsAbsent(*diameter) != IsAbsent(*frequency)) {
+        const bool diameterGiven = !IsAbsent(*diameter);
+        return Report(kEstimatedFromGain,
+                      "%s: only %s is given (%g); D/lambda %g is estimated from GainMax %g.",
+                      kName, diameterGiven ? "Diameter" : "Frequency",
+                      diameterGiven ? *diameter : *frequency, shape.d, *gainMax);
+    }
+    return 0;
+}
+
+// gain: GainX NoValue. The domain (-6002, -6004) is checked while GainValid
+// is on.
+KAM_Status KAM_CALL GainSlot(double* gainMax, double* diameter, double* frequency, double*, void*,
+                             double* phi, double*, double* gain, double* gainX) {
+    std::int32_t s = CheckInputs(*gainMax, *diameter, *frequency);
+    if (s == 0) s = NeedValue(kName, "Phi", *phi);
+    if (s != 0) return Fail(s, gain, gainX);
+    const Shape shape = MakeShape(*gainMax, *diameter, *frequency);
+    if (GainValid()) {
+        if (const std::int32_t e = CheckDomain(shape, *gainMax)) return Fail(e, gain, gainX);
+    }
+    return Deliver(kName, *phi, Gain(shape, *gainMax, FoldAngle(*phi)), gain, gainX);
+}
+
+}  // namespace
+
+const PatternDef kCoordination025 = {
+    kName, "Earth station for coordination-area calculations", 25, KAM_PATTERN_EARTH,
+    {R, N, O, O, N, N, R, N}, nullptr, 0, {.earth = &ValidateInput}, {}, {.earth = &GainSlot},
+    {}};
+
+}  // namespace kamstd

@@ -1,0 +1,140 @@
+// The simple level patterns of group B: 026, the TV receiving antenna of
+// bands IV and V; 027, the HAPS gateway and platform antenna; 029, the
+// two-level elevation pattern.
+#include <cmath>
+
+#include "earth_b.h"
+
+namespace kamstd {
+namespace {
+
+using namespace earthb;
+
+// ---- 026 TV receiving antenna ---------------------------------------------
+
+constexpr const char* kTvName = "TVRX4_026_V1";
+constexpr double kTvLowMHz = 470.0;   // recommended band, inclusive
+constexpr double kTvHighMHz = 960.0;
+
+double TvRel(double p) {
+    if (p <= 20.0) return 0.0;
+    if (p <= 60.0) return -0.4 * (p - 20.0);
+    return -16.0;
+}
+
+KAM_Status KAM_CALL TvValidateInput(double* gainMax, double*, double* frequency, double*, void*) {
+    if (const std::int32_t s = NeedValue(kTvName, "GainMax", *gainMax)) return s;
+    if (const std::int32_t s = OptionalValue(kTvName, "Frequency", *frequency)) return s;
+    if (!IsAbsent(*frequency) && !(*frequency >= kTvLowMHz && *frequency <= kTvHighMHz))
+        return Report(kNotRecommended,
+                      "%s: Frequency %g MHz is outside %g to %g MHz, the band the pattern is "
+                      "recommended for (computed anyway).",
+                      kTvName, *frequency, kTvLowMHz, kTvHighMHz);
+    return 0;
+}
+
+// gain: G = GainMax + Rel; GainX NoValue.
+KAM_Status KAM_CALL TvGain(double* gainMax, double*, double* frequency, double*, void*,
+                           double* phi, double*, double* gain, double* gainX) {
+    std::int32_t s = NeedValue(kTvName, "GainMax", *gainMax);
+    if (s == 0) s = OptionalValue(kTvName, "Frequency", *frequency);
+    if (s == 0) s = NeedValue(kTvName, "Phi", *phi);
+    if (s != 0) return Fail(s, gain, gainX);
+    return Deliver(kTvName, *phi, *gainMax + TvRel(FoldAngle(*phi)), gain, gainX);
+}
+
+// ---- 027 HAPS gateway and platform antenna --------------------------------
+
+constexpr const char* kHapsName = "HAPSG_027_V1";
+constexpr double kHapsBeamConstant = 7442.0;  // psib = sqrt(7442 / 10^(0.1 GainMax))
+constexpr double kHapsNearEnd = 3.745;        // psi2 = 3.745 psib
+constexpr double kHapsFloorBelow = 73.0;      // LF = GainMax - 73
+
+enum HapsField { kHapsLN, kHapsFieldCount };
+constexpr FieldDef kHapsFields[kHapsFieldCount] = {
+    {"LN", "dB", -25.0, -42.0, -25.0, false},
+};
+
+double HapsGain(double g0, double ln, double p) {
+    const double psib = std::sqrt(kHapsBeamConstant / std::pow(10.0, 0.1 * g0));
+    const double lf = g0 - kHapsFloorBelow;
+    const double psi1 = psib * std::sqrt(-ln / 3.0);
+    const double psi2 = kHapsNearEnd * psib;
+    const double x = g0 + ln + 60.0 * std::log10(psi2);
+    const double psi3 = std::pow(10.0, (x - lf) / 60.0);
+    if (p <= psi1) {
+        const double t = p / psib;
+        return g0 - 3.0 * t * t;
+    }
+    if (p <= psi2) return g0 + ln;
+    if (p <= psi3) return x - 60.0 * std::log10(p);
+    return lf;
+}
+
+KAM_Status KAM_CALL HapsValidateInput(double* gainMax, double*, double*, double*,
+                                      void* specific) {
+    if (const std::int32_t s = NeedValue(kHapsName, "GainMax", *gainMax)) return s;
+    double f[kHapsFieldCount];
+    return LoadFields(kHaps027, specific, f, true);
+}
+
+// gain: GainX NoValue. The field's range is checked while GainValid is on.
+KAM_Status KAM_CALL HapsGainSlot(double* gainMax, double*, double*, double*, void* specific,
+                                 double* phi, double*, double* gain, double* gainX) {
+    double f[kHapsFieldCount];
+    std::int32_t s = NeedValue(kHapsName, "GainMax", *gainMax);
+    if (s == 0) s = NeedValue(kHapsName, "Phi", *phi);
+    if (s == 0) s = LoadFields(kHaps027, specific, f, GainValid());
+    if (s != 0) return Fail(s, gain, gainX);
+    return Deliver(kHapsName, *phi, HapsGain(*gainMax, f[kHapsLN], FoldAngle(*phi)), gain, gainX);
+}
+
+// ---- 029 two-level pattern --------------------------------------------------
+
+constexpr const char* kLevelsName = "HEMIS_029_V1";
+
+enum LevelsField { kCutoff, kLower, kLevelsFieldCount };
+constexpr FieldDef kLevelsFields[kLevelsFieldCount] = {
+    {"cutoff", "deg", 90.0, 0.0, 180.0, false},
+    {"lower", "dB", -20.0, -100.0, 0.0, false},
+};
+
+KAM_Status KAM_CALL LevelsValidateInput(double* gainMax, double*, double*, double*,
+                                        void* specific) {
+    if (const std::int32_t s = NeedValue(kLevelsName, "GainMax", *gainMax)) return s;
+    double f[kLevelsFieldCount];
+    return LoadFields(kLevels029, specific, f, true);
+}
+
+// gain: GainMax up to the cutoff zenith angle (inclusive), GainMax + lower
+// beyond; GainX NoValue. Field ranges are checked while GainValid is on.
+KAM_Status KAM_CALL LevelsGain(double* gainMax, double*, double*, double*, void* specific,
+                               double* phi, double*, double* gain, double* gainX) {
+    double f[kLevelsFieldCount];
+    std::int32_t s = NeedValue(kLevelsName, "GainMax", *gainMax);
+    if (s == 0) s = NeedValue(kLevelsName, "Phi", *phi);
+    if (s == 0) s = LoadFields(kLevels029, specific, f, GainValid());
+    if (s != 0) return Fail(s, gain, gainX);
+    const double p = FoldAngle(*phi);
+    const double g = p <= f[kCutoff] ? *gainMax : *gainMax + f[kLower];
+    return Deliver(kLevelsName, *phi, g, gain, gainX);
+}
+
+}  // namespace
+
+const PatternDef kTvReceive026 = {
+    kTvName, "TV receiving antenna, bands IV and V", 26, KAM_PATTERN_EARTH,
+    {R, N, N, O, N, N, R, N}, nullptr, 0, {.earth = &TvValidateInput}, {}, {.earth = &TvGain},
+    {}};
+
+const PatternDef kHaps027 = {
+    kHapsName, "HAPS gateway and platform antenna", 27, KAM_PATTERN_EARTH,
+    {R, N, N, N, N, O, R, N}, kHapsFields, kHapsFieldCount, {.earth = &HapsValidateInput}, {},
+    {.earth = &HapsGainSlot}, {}};
+
+const PatternDef kLevels029 = {
+    kLevelsName, "Two-level pattern", 29, KAM_PATTERN_EARTH, {R, N, N, N, N, O, R, N},
+    kLevelsFields, kLevelsFieldCount, {.earth = &LevelsValidateInput}, {},
+    {.earth = &LevelsGain}, {}};
+
+}  // namespace kamstd

@@ -1,0 +1,189 @@
+// Spaceborne sensor patterns: 112, the passive sensor's peak pattern (field
+// efficiency; D/lambda from the gain, or from Phi0 in contour calls), and the
+// two fitted patterns 113 and 114.
+#include <cmath>
+
+#include "space.h"
+
+namespace kamstd {
+namespace {
+
+using namespace space;
+
+// ---- 112 ------------------------------------------------------------------
+
+constexpr const char* kPassive = "PSENS_112_V1";
+constexpr double kLowestD = 2.0;         // d must exceed it
+constexpr double kCurvature = 0.0018;    // main lobe: -0.0018 (d phi)^2
+constexpr double kFarAngle = 69.0;       // deg, start of the far level
+constexpr double kFloor112 = -23.0;      // dBi, the pattern's floor
+
+constexpr FieldDef kEfficiencyField[] = {{"efficiency", "", 0.6, 0.1, 1.0, false}};
+
+// d > 2 and 5.5 + 5 log(eta^2 d) > 0 (-6002 otherwise); `from` names the
+// input d came from.
+std::int32_t CheckDomain(double d, double eta, const char* from) {
+    if (!(d > kLowestD))
+        return Report(kOutOfDomain, "%s: D/lambda %g (from %s) is not above %g, the lowest this "
+                                    "pattern is defined for.", kPassive, d, from, kLowestD);
+    const double q = 5.5 + 5.0 * Log10(eta * eta * d);
+    if (q > 0.0) return 0;
+    return Report(kOutOfDomain, "%s: 5.5 + 5 log(eta^2 d) = %g with eta %g and D/lambda %g (from "
+                                "%s) is not above 0; the main lobe is undefined.",
+                  kPassive, q, eta, d, from);
+}
+
+double DFromGain(double gainMax, double eta) {
+    return std::sqrt(std::pow(10.0, gainMax / 10.0) / eta) / kPi;
+}
+// d from the FULL 3 dB beamwidth: (2/Phi0) sqrt(3/0.0018).
+double DFromPhi0(double phi0) { return (2.0 / phi0) * std::sqrt(3.0 / kCurvature); }
+double MainLobeEnd(double d, double eta) {
+    return (22.0 / d) * std::sqrt(5.5 + 5.0 * Log10(eta * eta * d));
+}
+double SideLobe(double d, double phi) { return 33.0 - 5.0 * Log10(d) - 25.0 * Log10(phi); }
+double FarLevel(double d) { return -13.0 - 5.0 * Log10(d); }
+
+KAM_Status KAM_CALL PassiveValidateInput(double* gainMax, double*, void* specific) {
+    double eta;
+    if (std::int32_t s = OptionalValue(kPassive, "GainMax", gainMax)) return s;
+    if (std::int32_t s = LoadFields(kPassiveSensor112, specific, false, &eta, true)) return s;
+    return Given(gainMax) ? CheckDomain(DFromGain(*gainMax, eta), eta, "GainMax") : 0;
+}
+
+KAM_Status KAM_CALL PassiveValidateAll(double*, double*, void*, double*, double* phi0) {
+    if (std::int32_t s = OptionalValue(kPassive, "Phi0", phi0)) return s;
+    return Given(phi0) ? PositivePhi0(kPassive, *phi0) : 0;
+}
+
+KAM_Status KAM_CALL PassiveGain(double* gainMax, double*, void* specific, double* phi, double*,
+                                double* gain, double* gainX) {
+    double eta = 0.0;
+    std::int32_t s = NeedValue(kPassive, "GainMax", gainMax);
+    if (s == 0) s = LoadFields(kPassiveSensor112, specific, false, &eta, GainValid());
+    if (s == 0) s = NeedValue(kPassive, "Phi", phi);
+    const double d = s == 0 ? DFromGain(*gainMax, eta) : 0.0;
+    if (s == 0 && GainValid()) s = CheckDomain(d, eta, "GainMax");
+    if (s != 0) return Fail(s, gain, gainX);
+    const double p = FoldAngle(*phi);
+    const double parabola = *gainMax - kCurvature * (d * p) * (d * p);
+    double g;
+    if (p <= MainLobeEnd(d, eta))
+        g = parabola;
+    else if (p <= kFarAngle)
+        g = std::fmax(parabola, SideLobe(d, p));
+    else
+        g = FarLevel(d);
+    return Deliver(kPassive, p, std::fmax(g, kFloor112), gain, gainX);
+}
+
+// Works on Rel = G - Gm with d from Phi0 and without the -23 dBi floor.
+KAM_Status KAM_CALL PassiveContour(double* gainRel, double*, void* specific, double* phi0,
+                                   double* phi, double*) {
+    double eta = 0.0;
+    std::int32_t s = NeedValue(kPassive, "GainRel", gainRel);
+    if (s == 0) s = LoadFields(kPassiveSensor112, specific, false, &eta, GainValid());
+    if (s == 0) s = NeedValue(kPassive, "Phi0", phi0);
+    if (s == 0 && GainValid()) s = PositivePhi0(kPassive, *phi0);
+    const double d = s == 0 ? DFromPhi0(*phi0) : 0.0;
+    if (s == 0 && GainValid()) s = CheckDomain(d, eta, "Phi0");
+    if (s == 0) s = ContourLevel(kPassive, *gainRel, phi);
+    if (s != 0) return s < 0 ? s : 0;
+    const double level = *gainRel;
+    const double gm = ApertureGain(eta, d);
+    const double p = (*phi0 / 2.0) * std::sqrt(-level / 3.0);
+    if (p <= MainLobeEnd(d, eta)) return DeliverAngle(kPassive, level, p, phi);
+    const double r69 = std::fmax(-kCurvature * (kFarAngle * d) * (kFarAngle * d),
+                                 SideLobe(d, kFarAngle) - gm);
+    if (level >= r69) {
+        const double sideLobe = std::pow(10.0, (33.0 - 5.0 * Log10(d) - gm - level) / 25.0);
+        return DeliverAngle(kPassive, level, std::fmax(p, sideLobe), phi);
+    }
+    const double far = FarLevel(d) - gm;
+    if (level >= far) return DeliverAngle(kPassive, level, kFarAngle, phi);
+    return NotReached(kPassive, level, far);
+}
+
+// ---- 113 and 114 -----------------------------------------------------------
+
+// Rel = -c2 phi^2 - c1 phi to `knee`, then slope * phi + offset to 10, then
+// the far level: one row per fitted pattern.
+struct SensorFit {
+    const char* name;
+    double c2, c1;         // main lobe
+    double knee;           // deg, end of the main lobe
+    double slope, offset;  // side-lobe line
+    double far;            // dB, beyond 10 deg
+};
+constexpr double kFitEnd = 10.0;  // deg, end of the side-lobe line
+
+constexpr SensorFit kFitA = {"SNS9A_113_V1", 5.2, 0.6, 2.5, -3.47, -25.3, -60.0};
+constexpr SensorFit kFitB = {"SNS9B_114_V1", 22.8, 0.7, 1.25, -3.257, -32.429, -65.0};
+
+double FitRelative(const SensorFit& f, double p) {
+    if (p <= f.knee) return -f.c2 * p * p - f.c1 * p;
+    if (p <= kFitEnd) return f.slope * p + f.offset;
+    return f.far;
+}
+
+std::int32_t FitGain(const SensorFit& f, double* gainMax, double* phi, double* gain,
+                     double* gainX) {
+    std::int32_t s = NeedValue(f.name, "GainMax", gainMax);
+    if (s == 0) s = NeedValue(f.name, "Phi", phi);
+    if (s != 0) return Fail(s, gain, gainX);
+    const double p = FoldAngle(*phi);
+    return Deliver(f.name, p, *gainMax + FitRelative(f, p), gain, gainX);
+}
+
+// The main lobe's root while L is at or above its level at the knee; then the
+// line's angle, clamped to [knee, 10] (the steps at both ends); below the far
+// level no contour exists.
+std::int32_t FitContour(const SensorFit& f, double* gainRel, double* phi) {
+    std::int32_t s = NeedValue(f.name, "GainRel", gainRel);
+    if (s == 0) s = ContourLevel(f.name, *gainRel, phi);
+    if (s != 0) return s < 0 ? s : 0;
+    const double level = *gainRel;
+    const double kneeLevel = -f.c2 * f.knee * f.knee - f.c1 * f.knee;
+    double angle;
+    if (level >= kneeLevel)
+        angle = (-f.c1 + std::sqrt(f.c1 * f.c1 - 4.0 * f.c2 * level)) / (2.0 * f.c2);
+    else if (level >= f.far)
+        angle = std::fmin(std::fmax((level - f.offset) / f.slope, f.knee), kFitEnd);
+    else
+        return NotReached(f.name, level, f.far);
+    return DeliverAngle(f.name, level, angle, phi);
+}
+
+KAM_Status KAM_CALL FitAGain(double* gainMax, double*, void*, double* phi, double*, double* gain,
+                             double* gainX) {
+    return FitGain(kFitA, gainMax, phi, gain, gainX);
+}
+KAM_Status KAM_CALL FitAContour(double* gainRel, double*, void*, double*, double* phi, double*) {
+    return FitContour(kFitA, gainRel, phi);
+}
+KAM_Status KAM_CALL FitBGain(double* gainMax, double*, void*, double* phi, double*, double* gain,
+                             double* gainX) {
+    return FitGain(kFitB, gainMax, phi, gain, gainX);
+}
+KAM_Status KAM_CALL FitBContour(double* gainRel, double*, void*, double*, double* phi, double*) {
+    return FitContour(kFitB, gainRel, phi);
+}
+
+}  // namespace
+
+const PatternDef kPassiveSensor112 = {
+    kPassive, "Spaceborne passive sensor", 112, KAM_PATTERN_SPACE, {O, N, N, N, N, O, R, O},
+    kEfficiencyField, 1, {.space = &PassiveValidateInput}, {.space = &PassiveValidateAll},
+    {.space = &PassiveGain}, {.space = &PassiveContour}};
+
+const PatternDef kSensorFitA113 = {
+    kFitA.name, "Spaceborne sensor, fit A", 113, KAM_PATTERN_SPACE, {O, N, N, N, N, N, R, N},
+    nullptr, 0, {.space = nullptr}, {.space = nullptr}, {.space = &FitAGain},
+    {.space = &FitAContour}};
+
+const PatternDef kSensorFitB114 = {
+    kFitB.name, "Spaceborne sensor, fit B", 114, KAM_PATTERN_SPACE, {O, N, N, N, N, N, R, N},
+    nullptr, 0, {.space = nullptr}, {.space = nullptr}, {.space = &FitBGain},
+    {.space = &FitBContour}};
+
+}  // namespace kamstd

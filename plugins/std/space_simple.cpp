@@ -1,0 +1,88 @@
+// The simple space patterns: 110, a parabolic main lobe with a floor (Phi0 is
+// the FULL half-power beamwidth; field floor, dB relative to GainMax), and
+// 111, the isotropic antenna.
+#include <cmath>
+
+#include "space.h"
+
+namespace kamstd {
+namespace {
+
+using namespace space;
+
+constexpr const char* kParabola = "PARAB_110_V1";
+constexpr const char* kIsotropic = "ISOTR_111_V1";
+
+constexpr FieldDef kFloorField[] = {{"floor", "dB", -30.0, -100.0, -3.0, false}};
+
+KAM_Status KAM_CALL ParabolaValidateInput(double* gainMax, double*, void* specific) {
+    if (std::int32_t s = OptionalValue(kParabola, "GainMax", gainMax)) return s;
+    double floor;
+    return LoadFields(kParabola110, specific, false, &floor, true);
+}
+
+KAM_Status KAM_CALL ParabolaValidateAll(double*, double*, void*, double*, double* phi0) {
+    if (std::int32_t s = OptionalValue(kParabola, "Phi0", phi0)) return s;
+    return Given(phi0) ? PositivePhi0(kParabola, *phi0) : 0;
+}
+
+KAM_Status KAM_CALL ParabolaGain(double* gainMax, double*, void* specific, double* phi,
+                                 double* phi0, double* gain, double* gainX) {
+    double floor = 0.0;
+    std::int32_t s = NeedValue(kParabola, "GainMax", gainMax);
+    if (s == 0) s = LoadFields(kParabola110, specific, false, &floor, GainValid());
+    if (s == 0) s = NeedValue(kParabola, "Phi", phi);
+    if (s == 0) s = NeedValue(kParabola, "Phi0", phi0);
+    if (s == 0 && GainValid()) s = PositivePhi0(kParabola, *phi0);
+    if (s != 0) return Fail(s, gain, gainX);
+    const double p = FoldAngle(*phi);
+    const double t = p / *phi0;
+    return Deliver(kParabola, p, *gainMax + std::fmax(-12.0 * t * t, floor), gain, gainX);
+}
+
+// The parabola's angle for L down to the floor (the floor's start at L =
+// floor); below the floor no contour exists.
+KAM_Status KAM_CALL ParabolaContour(double* gainRel, double*, void* specific, double* phi0,
+                                    double* phi, double*) {
+    double floor = 0.0;
+    std::int32_t s = NeedValue(kParabola, "GainRel", gainRel);
+    if (s == 0) s = LoadFields(kParabola110, specific, false, &floor, GainValid());
+    if (s == 0) s = NeedValue(kParabola, "Phi0", phi0);
+    if (s == 0 && GainValid()) s = PositivePhi0(kParabola, *phi0);
+    if (s == 0) s = ContourLevel(kParabola, *gainRel, phi);
+    if (s != 0) return s < 0 ? s : 0;
+    const double level = *gainRel;
+    if (!(level >= floor)) return NotReached(kParabola, level, floor);
+    return DeliverAngle(kParabola, level, *phi0 * std::sqrt(-level / 12.0), phi);
+}
+
+KAM_Status KAM_CALL IsotropicGain(double* gainMax, double*, void*, double* phi, double*,
+                                  double* gain, double* gainX) {
+    std::int32_t s = NeedValue(kIsotropic, "GainMax", gainMax);
+    if (s == 0) s = OptionalValue(kIsotropic, "Phi", phi);
+    if (s != 0) return Fail(s, gain, gainX);
+    return Deliver(kIsotropic, Given(phi) ? *phi : 0.0, *gainMax, gain, gainX);
+}
+
+// The pattern is 0 dB at every angle: no level is ever reached.
+KAM_Status KAM_CALL IsotropicContour(double* gainRel, double*, void*, double*, double*, double*) {
+    if (std::int32_t s = NeedValue(kIsotropic, "GainRel", gainRel)) return s;
+    return Report(kLevelNotReached,
+                  "%s: the pattern is 0 dB at every angle; the contour level %g dB is never "
+                  "reached.",
+                  kIsotropic, *gainRel);
+}
+
+}  // namespace
+
+const PatternDef kParabola110 = {
+    kParabola, "Parabolic main lobe with a floor", 110, KAM_PATTERN_SPACE,
+    {O, N, N, N, N, O, R, R}, kFloorField, 1, {.space = &ParabolaValidateInput},
+    {.space = &ParabolaValidateAll}, {.space = &ParabolaGain}, {.space = &ParabolaContour}};
+
+const PatternDef kIsotropic111 = {
+    kIsotropic, "Isotropic space station antenna", 111, KAM_PATTERN_SPACE,
+    {O, N, N, N, N, N, O, N}, nullptr, 0, {.space = nullptr}, {.space = nullptr},
+    {.space = &IsotropicGain}, {.space = &IsotropicContour}};
+
+}  // namespace kamstd

@@ -1,0 +1,163 @@
+// Checks, D/lambda and the envelopes shared by the earth patterns 001 to 014.
+#include <algorithm>
+#include <cmath>
+
+#include "earth_a.h"
+
+namespace kamstd::eartha {
+
+namespace {
+
+bool HasBand(const Band& band) { return band.highMHz > band.lowMHz; }
+bool Outside(const Band& band, double f) { return f < band.lowMHz || f > band.highMHz; }
+
+}  // namespace
+
+std::int32_t Need(const char* pattern, const char* input, double x) {
+    if (IsAbsent(x))
+        return Report(kAbsentInput, "%s: %s is absent; the pattern needs it.", pattern, input);
+    return Allow(pattern, input, x);
+}
+
+std::int32_t Allow(const char* pattern, const char* input, double x) {
+    if (IsAbsent(x) || std::isfinite(x)) return 0;
+    return Report(kNotFinite, "%s: %s is %g; the pattern needs a finite number.", pattern, input,
+                  x);
+}
+
+std::int32_t ReadInputs(const char* pattern, const Domain& domain, const double* gainMax,
+                        const double* diameter, const double* frequency, Call& call) {
+    call.gainMax = domain.takesGainMax ? Read(gainMax) : g_host.noValue;
+    call.diameter = Read(diameter);
+    call.frequency = Read(frequency);
+    call.d = 0.0;
+    std::int32_t s = domain.takesGainMax ? Need(pattern, "GainMax", call.gainMax) : 0;
+    if (s < 0) return s;
+    const bool apertureOnly = domain.source == DSource::kAperture;
+    s = apertureOnly ? Need(pattern, "Diameter", call.diameter)
+                     : Allow(pattern, "Diameter", call.diameter);
+    if (s < 0) return s;
+    return domain.source == DSource::kApertureOrGain ? Allow(pattern, "Frequency", call.frequency)
+                                                      : Need(pattern, "Frequency", call.frequency);
+}
+
+std::int32_t Derive(const char* pattern, const Domain& domain, Mode mode, Call& call) {
+    std::int32_t result = 0;
+    const bool haveD = !IsAbsent(call.diameter);
+    const bool haveF = !IsAbsent(call.frequency);
+    if (haveD && haveF) {
+        call.d = DOverLambda(call.diameter, call.frequency);
+    } else {
+        call.d = DOverLambdaFromGain(call.gainMax);
+        if (domain.source == DSource::kApertureOrGain && (haveD || haveF))
+            result = Report(kEstimatedFromGain,
+                            "%s: only %s is given, not %s: D/lambda %g is estimated from "
+                            "GainMax %g.",
+                            pattern, haveD ? "Diameter" : "Frequency",
+                            haveD ? "Frequency" : "Diameter", call.d, call.gainMax);
+    }
+    if (!(call.d > 0.0) || !std::isfinite(call.d))
+        return Report(kOutOfDomain,
+                      "%s: D/lambda %g is not a positive finite number; the pattern cannot be "
+                      "computed.",
+                      pattern, call.d);
+    if (mode == Mode::kGainFree) return result;
+    if (haveF && HasBand(domain.defined) && Outside(domain.defined, call.frequency))
+        return Report(kOutOfDomain,
+                      "%s: Frequency %g MHz is outside %g to %g MHz, where the pattern is "
+                      "defined.",
+                      pattern, call.frequency, domain.defined.lowMHz, domain.defined.highMHz);
+    if (call.d < domain.dDefinedMin)
+        return Report(kOutOfDomain, "%s: D/lambda %g is below %g, the lowest the pattern is defined for.",
+                      pattern, call.d, domain.dDefinedMin);
+    if (mode != Mode::kValidate) return result;
+    if (haveF && HasBand(domain.recommended) && Outside(domain.recommended, call.frequency))
+        result = Report(kNotRecommended,
+                        "%s: Frequency %g MHz is outside %g to %g MHz, the band the pattern is "
+                        "recommended for; computed anyway.",
+                        pattern, call.frequency, domain.recommended.lowMHz,
+                        domain.recommended.highMHz);
+    if (call.d < domain.dRecommendedMin)
+        result = Report(kNotRecommended,
+                        "%s: D/lambda %g is below %g, the lowest the pattern is recommended for; "
+                        "computed anyway.",
+                        pattern, call.d, domain.dRecommendedMin);
+    return result;
+}
+
+std::int32_t Prepare(const char* pattern, const Domain& domain, Mode mode, const double* gainMax,
+                     const double* diameter, const double* frequency, Call& call) {
+    const std::int32_t s = ReadInputs(pattern, domain, gainMax, diameter, frequency, call);
+    return s < 0 ? s : Derive(pattern, domain, mode, call);
+}
+
+std::int32_t MakeMainLobe(const char* pattern, const char* label, double gainMax, double d,
+                          double g1, MainLobe& lobe) {
+    lobe = {gainMax, d, g1, 0.0};
+    if (gainMax < g1)
+        return Report(kGainBelowG1,
+                      "%s: %s %g dBi is below the first side-lobe level G1 = %g dBi (D/lambda %g); "
+                      "the main lobe is undefined.",
+                      pattern, label, gainMax, g1, d);
+    lobe.phim = (20.0 / d) * std::sqrt(gainMax - g1);
+    return 0;
+}
+
+double CoordinationGain(const MainLobe& lobe, bool large, double p) {
+    const double d = lobe.d;
+    if (p < lobe.phim) return lobe(p);
+    if (large) {
+        if (p < 15.85 * std::pow(d, -0.6)) return lobe.g1;
+        if (p < 48.0) return 32.0 - 25.0 * Log10(p);
+        return -10.0;
+    }
+    if (p < 100.0 / d) return lobe.g1;
+    if (p < 48.0) return 52.0 - 10.0 * Log10(d) - 25.0 * Log10(p);
+    return 10.0 - 10.0 * Log10(d);
+}
+
+double WideAngleEnvelope(double p) {
+    if (p < 10.0) return 29.0 - 25.0 * Log10(p);
+    if (p < 34.1) return 34.0 - 30.0 * Log10(p);
+    if (p < 80.0) return -12.0;
+    if (p < 120.0) return -7.0;
+    return -12.0;
+}
+
+std::int32_t LoadFields(const PatternDef& pattern, const void* specific, Mode mode,
+                        double* values) {
+    ReadFields(pattern, specific, values);
+    for (int i = 0; i < pattern.fieldCount; ++i)
+        if (!std::isfinite(values[i]))
+            return Report(kNotFinite, "%s: field %s is %g; the pattern needs a finite number.",
+                          pattern.name, pattern.fields[i].name, values[i]);
+    return mode == Mode::kGainFree ? 0 : CheckFields(pattern, values);
+}
+
+std::int32_t OffAxis(const char* pattern, const double* phi, double& p) {
+    const double x = Read(phi);
+    const std::int32_t s = Need(pattern, "Phi", x);
+    p = s < 0 ? 0.0 : FoldAngle(x);
+    return s;
+}
+
+std::int32_t Fail(std::int32_t status, double* gain, double* gainX) {
+    if (gain != nullptr) *gain = g_host.noValue;
+    if (gainX != nullptr) *gainX = g_host.noValue;
+    return status;
+}
+
+std::int32_t Deliver(const char* pattern, std::int32_t status, double p, double g, double gx,
+                     double* gain, double* gainX) {
+    if (!std::isfinite(g) || !(std::isfinite(gx) || IsAbsent(gx)))
+        return Fail(Report(kOutOfDomain,
+                           "%s: the inputs give no finite gain at Phi %g; they lie outside the "
+                           "pattern's definition.",
+                           pattern, p),
+                    gain, gainX);
+    if (gain != nullptr) *gain = g;
+    if (gainX != nullptr) *gainX = gx;
+    return status;
+}
+
+}  // namespace kamstd::eartha

@@ -1,0 +1,83 @@
+// The two earth patterns defined by GainMax alone: 013, isotropic, and 014, a
+// parabolic main lobe -12 (phi/Phi0)^2 that stops at a floor.
+#include <algorithm>
+
+#include "earth_a.h"
+
+namespace kamstd {
+namespace eartha {
+namespace {
+
+constexpr const char* kName013 = "ISOTR_013_V1";
+constexpr const char* kName014 = "PARAB_014_V1";
+
+// 014's structure: the floor relative to GainMax.
+constexpr FieldDef kParabolaFields[] = {{"floor", "dB", -30.0, -100.0, -3.0, false}};
+
+// ---- 013 -----------------------------------------------------------------
+
+KAM_Status KAM_CALL Validate013(double* gainMax, double*, double*, double*, void*) {
+    return Need(kName013, "GainMax", Read(gainMax));
+}
+
+KAM_Status KAM_CALL Gain013(double* gainMax, double*, double*, double*, void*, double*, double*,
+                            double* gain, double* gainX) {
+    const double g = Read(gainMax);
+    const std::int32_t s = Need(kName013, "GainMax", g);
+    if (s < 0) return Fail(s, gain, gainX);
+    return Deliver(kName013, s, 0.0, g, g_host.noValue, gain, gainX);
+}
+
+// ---- 014 -----------------------------------------------------------------
+
+// Phi0, the full half-power beamwidth: needed, finite and above 0 (every mode).
+std::int32_t CheckPhi0(const double* phi0) {
+    const double x = Read(phi0);
+    const std::int32_t s = Need(kName014, "Phi0", x);
+    if (s < 0 || x > 0.0) return s;
+    return Report(kOutOfDomain, "%s: Phi0 %g is not above 0; the pattern needs a positive beamwidth.",
+                  kName014, x);
+}
+
+KAM_Status KAM_CALL Validate014(double* gainMax, double*, double*, double*, void* specific) {
+    std::int32_t s = Need(kName014, "GainMax", Read(gainMax));
+    double floor = 0.0;
+    if (s >= 0) s = LoadFields(kParabola014, specific, Mode::kValidate, &floor);
+    return s;
+}
+
+KAM_Status KAM_CALL ValidateAll014(double*, double*, double*, double*, void*, double* phi,
+                                   double* phi0) {
+    const std::int32_t s = Need(kName014, "Phi", Read(phi));
+    return s < 0 ? s : CheckPhi0(phi0);
+}
+
+KAM_Status KAM_CALL Gain014(double* gainMax, double*, double*, double*, void* specific,
+                            double* phi, double* phi0, double* gain, double* gainX) {
+    const double g = Read(gainMax);
+    double floor = 0.0;
+    double p = 0.0;
+    std::int32_t s = Need(kName014, "GainMax", g);
+    if (s >= 0) s = LoadFields(kParabola014, specific, GainMode(), &floor);
+    if (s >= 0) s = OffAxis(kName014, phi, p);
+    if (s >= 0) s = CheckPhi0(phi0);
+    if (s < 0) return Fail(s, gain, gainX);
+    const double t = p / Read(phi0);
+    return Deliver(kName014, s, p, g + std::max(-12.0 * t * t, floor), g_host.noValue, gain,
+                   gainX);
+}
+
+}  // namespace
+}  // namespace eartha
+
+using namespace eartha;
+
+// Properties: GainMax, Beamlet, Diameter, Frequency, Efficiency, Specific, Phi, Phi0.
+const PatternDef kIsotropic013 = {
+    kName013, "Isotropic earth station antenna", 13, KAM_PATTERN_EARTH, {R, N, N, N, N, N, O, N},
+    nullptr, 0, {&Validate013}, {nullptr}, {&Gain013}, {nullptr}};
+const PatternDef kParabola014 = {
+    kName014, "Parabolic main lobe with a floor", 14, KAM_PATTERN_EARTH, {R, N, N, N, N, O, R, R},
+    kParabolaFields, 1, {&Validate014}, {&ValidateAll014}, {&Gain014}, {nullptr}};
+
+}  // namespace kamstd

@@ -1,28 +1,288 @@
-// Placeholder bodies of the registry until the loader lands.
+// The registry of pattern libraries: loading and registering a library with
+// its patterns, reading its version stamp, and the pattern and library
+// lookups. The lookups answer from the hash index (libraries/pattern_index.h)
+// and walk the tree only when the index is not available.
 #include "libraries/registry.h"
 
+#include <climits>
+#include <cstring>
+#include <new>
+
 #include "core/handles.h"
+#include "core/state.h"
+#include "core/status.h"
+#include "libraries/pattern_index.h"
+#include "libraries/platform.h"
 
 namespace kam {
+namespace {
+
+constexpr const char* kSetEventLogHandlerEntry = "LIP_SetEventLogHandler";
+constexpr const char* kInitLibraryEntry = "LIP_InitLibrary";
+constexpr const char* kGetLibraryInfoEntry = "LIP_GetLibraryInfo";
+
+// The two forms of a version text, "%d, %d, %d, %d" and "%d.%d.%d.%d", tried
+// in this order. They differ only in the separator that must follow each of
+// the first three numbers at once: the blank after the comma matches any
+// white space, which "%d" would skip before its number anyway.
+struct VersionFormat {
+    char separator;
+};
+constexpr VersionFormat kVersionFormats[] = {{','}, {'.'}};
+constexpr int kVersionNumbers = 4;
+
+bool IsPackage(const ListNode* node) noexcept {
+    return node != nullptr && node->kind == static_cast<std::uint32_t>(NodeKind::Package);
+}
+bool IsPattern(const ListNode* node) noexcept {
+    return node != nullptr && node->kind == static_cast<std::uint32_t>(NodeKind::Pattern);
+}
+
+// White space as the C locale classifies it, whatever the process locale.
+bool IsSpace(char c) noexcept {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Reads one "%d": optional white space, optional sign, one or more decimal
+// digits. The value saturates at the int32 bounds. False when no digit.
+bool ReadNumber(const char*& p, std::int32_t& value) noexcept {
+    while (IsSpace(*p)) ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') {
+        negative = *p == '-';
+        ++p;
+    }
+    if (*p < '0' || *p > '9') return false;
+    std::int64_t magnitude = 0;
+    constexpr std::int64_t kCap = static_cast<std::int64_t>(INT32_MAX) + 1;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        if (magnitude < kCap) magnitude = magnitude * 10 + (*p - '0');
+    }
+    if (magnitude > kCap) magnitude = kCap;
+    std::int64_t signedValue = negative ? -magnitude : magnitude;
+    if (signedValue > INT32_MAX) signedValue = INT32_MAX;
+    if (signedValue < INT32_MIN) signedValue = INT32_MIN;
+    value = static_cast<std::int32_t>(signedValue);
+    return true;
+}
+
+// One attempt with one format: true when all four numbers were read.
+bool ParseWith(const char* text, VersionFormat format, std::int32_t numbers[4]) noexcept {
+    const char* p = text;
+    for (int i = 0; i < kVersionNumbers; ++i) {
+        if (!ReadNumber(p, numbers[i])) return false;
+        if (i + 1 == kVersionNumbers) break;
+        if (*p != format.separator) return false;
+        ++p;
+    }
+    return true;  // text after the fourth number is ignored
+}
+
+// Copies of a library's records never carry a name without its NUL.
+void TerminateField(char* field, std::size_t size) noexcept {
+    if (std::memchr(field, '\0', size) == nullptr) field[size - 1] = '\0';
+}
+
+// ReadLibraryVersion: the four ProductVersion numbers of the module's file.
+// 0, -3050 (no version information), -2003 or -3051.
+int ReadLibraryVersion(platform::Module module, const char* fileName,
+                       std::int32_t numbers[4]) noexcept {
+    try {
+        HookString text;
+        int status = platform::Current().ReadProductVersion(module, fileName, text);
+        if (status != 0) return status;
+        return ParseVersionText(text.c_str(), numbers);
+    } catch (const std::bad_alloc&) {
+        return KAM_E_NO_MEMORY;
+    } catch (...) {
+        return KAM_E_BAD_VERSION_INFO;
+    }
+}
+
+// The tree walks behind the lookups, used when the index cannot answer.
+ListNode* WalkLibrary(ListNode* library, const char* name) noexcept {
+    for (ListNode* p = library->lastChild; p != nullptr; p = p->prev) {
+        if (IsPattern(p) && std::strncmp(p->name, name, kNodeNameSize) == 0) return p;
+    }
+    return nullptr;
+}
+
+}  // namespace
 
 ListNode* LibraryNode(KAM_LibraryId id) noexcept { return NodeOfKind(id, NodeKind::Package); }
-int LoadPatternLibrary(const char*, KAM_LibraryId* id) noexcept {
-    if (id) *id = 0;
-    return KAM_E_DLL_NOT_FOUND;
+
+int ParseVersionText(const char* text, std::int32_t numbers[4]) noexcept {
+    if (text == nullptr || numbers == nullptr) return KAM_E_BAD_VERSION_INFO;
+    for (const VersionFormat& format : kVersionFormats) {
+        std::int32_t read[kVersionNumbers] = {};
+        if (ParseWith(text, format, read)) {
+            std::memcpy(numbers, read, sizeof read);
+            return 0;
+        }
+    }
+    return KAM_E_BAD_VERSION_INFO;
 }
-int RegisterPatterns(ListNode*) noexcept { return KAM_E_UNKNOWN_LIBRARY; }
-int ParseVersionText(const char*, std::int32_t*) noexcept { return KAM_E_BAD_VERSION_INFO; }
-ListNode* FindLibraryByModule(void*) noexcept { return nullptr; }
-int FindPatternInLibrary(KAM_LibraryId, const char*, ListNode**) noexcept {
-    return KAM_E_UNKNOWN_LIBRARY;
+
+// The twelve steps of a load. Sets *id to none first; 2008 with the id of
+// the library that already holds the module; a failure before the PACKAGE
+// node exists registers nothing; a failure while registering patterns leaves
+// the library registered with the patterns before it, and *id names it.
+int LoadPatternLibrary(const char* fileName, KAM_LibraryId* id) noexcept {
+    if (id != nullptr) *id = KAM_NO_LIBRARY;
+    if (fileName == nullptr || fileName[0] == '\0') return KAM_E_DLL_NOT_FOUND;
+    if (g_state.root == nullptr) return KAM_E_NOT_INITIALISED;
+
+    platform::Platform& os = platform::Current();
+    platform::Module module = std::strcmp(fileName, kStdLibraryFile) == 0
+                                  ? os.StandardModule()
+                                  : os.LoadModule(fileName);
+    if (module == nullptr) return KAM_E_DLL_NOT_FOUND;
+
+    if (ListNode* existing = FindLibraryByModule(module); existing != nullptr) {
+        if (id != nullptr) *id = existing->handle;
+        return KAM_W_ALREADY_LOADED;
+    }
+
+    auto setHandler = reinterpret_cast<KAM_SetEventLogHandlerFn>(
+        os.Resolve(module, kSetEventLogHandlerEntry));
+    if (setHandler == nullptr) return KAM_E_NO_SET_EVENT_LOG_HANDLER;
+    int status = setHandler(g_state.eventLog != 0 ? &EventSink : nullptr);
+    if (status != 0) return status;
+
+    auto initLibrary = reinterpret_cast<KAM_InitLibraryFn>(os.Resolve(module, kInitLibraryEntry));
+    if (initLibrary == nullptr) return KAM_E_NO_INIT_LIBRARY;
+    status = initLibrary();
+    if (status != 0) return status;
+
+    auto getInfo = reinterpret_cast<KAM_GetLibraryInfoFn>(os.Resolve(module, kGetLibraryInfoEntry));
+    if (getInfo == nullptr) return KAM_E_NO_GET_LIBRARY_INFO;
+    KAM_LibraryInfo info;
+    std::memset(&info, 0, sizeof info);
+    status = getInfo(&info);
+    if (status != 0) return status;
+
+    info.module = module;
+    std::int32_t numbers[kVersionNumbers] = {};
+    status = ReadLibraryVersion(module, fileName, numbers);
+    if (status != 0) return status;
+    info.version[0] = numbers[0];
+    info.version[1] = numbers[1];
+    info.version[2] = numbers[3];
+    TerminateField(info.name, sizeof info.name);
+
+    // A library that registered itself meanwhile (through a re-entrant load
+    // from one of its entry points) is not registered twice.
+    if (ListNode* existing = FindLibraryByModule(module); existing != nullptr) {
+        if (id != nullptr) *id = existing->handle;
+        return KAM_W_ALREADY_LOADED;
+    }
+    if (g_state.root == nullptr) return KAM_E_NOT_INITIALISED;
+
+    ListNode* library = nullptr;
+    status = AddChild(g_state.root, NodeKind::Package, sizeof info, &info, info.name, &library);
+    if (status != 0) return status;
+    index::AddLibrary(library);
+
+    if (info.noValueDoubleTarget != nullptr) *info.noValueDoubleTarget = kNoValueDouble;
+    if (info.noValueStructTarget != nullptr) *info.noValueStructTarget = NoValueStruct();
+    if (info.gainValidTarget != nullptr) *info.gainValidTarget = g_state.gainValid;
+
+    if (id != nullptr) *id = library->handle;
+    return RegisterPatterns(library);
 }
-int FindPatternInAnyLibrary(const char*, ListNode** library, ListNode** pattern) noexcept {
-    if (library) *library = nullptr;
-    if (pattern) *pattern = nullptr;
-    return KAM_E_PATTERN_NOT_FOUND;
+
+// Copies each PatternInfo of the library's array into a PATTERN node, in
+// array order. 0; -2004 when library is not a PACKAGE node; -3006 at the
+// first null gain (or when a positive count comes with no array), the
+// patterns before it staying registered; -2003 when a node cannot be made.
+int RegisterPatterns(ListNode* library) noexcept {
+    if (!IsPackage(library) || library->payload == nullptr ||
+        library->payloadSize < sizeof(KAM_LibraryInfo)) {
+        return KAM_E_UNKNOWN_LIBRARY;
+    }
+    const KAM_LibraryInfo& info = LibraryInfoOf(library);
+    const std::int32_t count = info.patternCount;
+    if (count <= 0) return 0;
+    if (info.patterns == nullptr) return KAM_E_NULL_GAIN;
+    for (std::int32_t i = 0; i < count; ++i) {
+        const KAM_PatternInfo& source = info.patterns[i];
+        if (source.gain.earth == nullptr) return KAM_E_NULL_GAIN;
+        KAM_PatternInfo copy;
+        std::memcpy(&copy, &source, sizeof copy);
+        TerminateField(copy.name, sizeof copy.name);
+        ListNode* pattern = nullptr;
+        int status = AddChild(library, NodeKind::Pattern, sizeof copy, &copy, copy.name, &pattern);
+        if (status != 0) return status;
+        index::AddPattern(library, pattern);
+    }
+    return 0;
 }
-int ResolvePattern(KAM_LibraryId, const char*, ListNode**) noexcept {
-    return KAM_E_PATTERN_NOT_FOUND;
+
+ListNode* FindLibraryByModule(void* module) noexcept {
+    if (g_state.root == nullptr) return nullptr;
+    ListNode* found = nullptr;
+    if (index::FindLibraryByModule(module, &found)) return found;
+    for (ListNode* library = g_state.root->lastChild; library != nullptr; library = library->prev) {
+        if (IsPackage(library) && library->payloadSize >= sizeof(KAM_LibraryInfo) &&
+            LibraryInfoOf(library).module == module) {
+            return library;
+        }
+    }
+    return nullptr;
 }
+
+ListNode* FindLibraryByName(const char* name) noexcept {
+    if (g_state.root == nullptr || name == nullptr) return nullptr;
+    ListNode* found = nullptr;
+    if (index::FindLibraryByName(name, &found)) return found;
+    for (ListNode* library = g_state.root->firstChild; library != nullptr; library = library->next) {
+        if (IsPackage(library) && std::strncmp(library->name, name, kNodeNameSize) == 0) {
+            return library;
+        }
+    }
+    return nullptr;
+}
+
+int FindPatternInLibrary(KAM_LibraryId library, const char* name, ListNode** pattern) noexcept {
+    ListNode* node = LibraryNode(library);
+    if (node == nullptr) return KAM_E_UNKNOWN_LIBRARY;
+    ListNode* found = nullptr;
+    if (name != nullptr && !index::FindInLibrary(node, name, &found)) found = WalkLibrary(node, name);
+    if (pattern != nullptr) *pattern = found;
+    return found != nullptr ? 0 : KAM_E_PATTERN_NOT_FOUND;
+}
+
+int FindPatternInAnyLibrary(const char* name, ListNode** library, ListNode** pattern) noexcept {
+    ListNode* foundLibrary = nullptr;
+    ListNode* foundPattern = nullptr;
+    if (name != nullptr && g_state.root != nullptr &&
+        !index::FindInAny(name, &foundLibrary, &foundPattern)) {
+        for (ListNode* l = g_state.root->firstChild; l != nullptr; l = l->next) {
+            if (!IsPackage(l)) continue;
+            if (ListNode* p = WalkLibrary(l, name); p != nullptr) {
+                foundLibrary = l;
+                foundPattern = p;
+                break;
+            }
+        }
+    }
+    if (library != nullptr) *library = foundLibrary;
+    if (pattern != nullptr) *pattern = foundPattern;
+    return foundPattern != nullptr ? 0 : KAM_E_PATTERN_NOT_FOUND;
+}
+
+int ResolvePattern(KAM_LibraryId id, const char* name, ListNode** pattern) noexcept {
+    SetCurrentPatternName(name);
+    if (id == KAM_ALL_LIBRARIES) {
+        ListNode* library = nullptr;
+        int status = FindPatternInAnyLibrary(name, &library, pattern);
+        if (status == 0) SetCurrentLibrary(library->handle);
+        return status;
+    }
+    SetCurrentLibrary(id);
+    return FindPatternInLibrary(id, name, pattern);
+}
+
+void DropPatternIndex() noexcept { index::Drop(); }
 
 }  // namespace kam

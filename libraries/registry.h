@@ -28,6 +28,9 @@ int RegisterPatterns(ListNode* library) noexcept;
 int ParseVersionText(const char* text, std::int32_t numbers[4]) noexcept;
 // The oldest PACKAGE node holding this module, or nullptr.
 ListNode* FindLibraryByModule(void* module) noexcept;
+// The newest PACKAGE node whose name equals name (at most 64 bytes read),
+// or nullptr.
+ListNode* FindLibraryByName(const char* name) noexcept;
 // 0 with *pattern; -2004 (pattern untouched) or -2005 (pattern = nullptr).
 int FindPatternInLibrary(KAM_LibraryId library, const char* name, ListNode** pattern) noexcept;
 // Newest library first. 0, or -2005 with both outputs nullptr.
@@ -36,5 +39,10 @@ int FindPatternInAnyLibrary(const char* name, ListNode** library, ListNode** pat
 // (CurrentLibrary = the library found), otherwise CurrentLibrary = id first.
 // 0, -2004 or -2005; reports nothing.
 int ResolvePattern(KAM_LibraryId id, const char* name, ListNode** pattern) noexcept;
+
+// Releases the lookup index of the registry. Terminate calls it after
+// freeing the tree; the index is also rebuilt by itself when it finds the
+// tree it was built for gone, so a missing call only keeps memory.
+void DropPatternIndex() noexcept;
 
 }  // namespace kam

@@ -523,7 +523,8 @@ int RunDescribe(Context& ctx, int argc, const char* const* argv) {
     ctx.out << "parameters\n";
     for (int i = 0; i < KAM_PARAM_COUNT; ++i) {
         const PropertyRow* row = FindProperty(p.params[i]);
-        ctx.out << fmt::format("  {:<11} {:<4} {}\n", kParams[i].name, kParams[i].unit,
+        ctx.out << fmt::format("  {:<11} {:<4} {}\n", kParams[i].name,
+                               *kParams[i].unit ? kParams[i].unit : "-",
                                row ? row->word : fmt::format("unknown code {}", p.params[i]));
     }
     if (p.props.specificSize <= 0) {

@@ -285,6 +285,8 @@ TEST_F(EarthB, SectoralPatternsHorizontalAndVerticalCuts) {
         EXPECT_NEAR(G(v.name, in, phi3 / 2), 17, 1e-9);                      // 3 dB point
         in.fields[0] = 90;
         EXPECT_NEAR(G(v.name, in, 0), 20 + g180, 1e-9);                      // Gvr reaches G180
+        in.fields = {0, 120, t3, k, kh, kv, -90, 0};
+        EXPECT_NEAR(G(v.name, in, 180), 20 + g180, 1e-9);  // tilted to the zenith, where az' = 0
         in.fields[0] = 4 * t3;
         const double at4 = G(v.name, in, 0);
         in.fields[0] = 4 * t3 * (1 - 1e-12);

@@ -531,4 +531,79 @@ TEST_F(EarthB, RecordsDescribeTheCatalogue) {
     EXPECT_EQ(found, 8);
 }
 
+// ---- Through the host's exports, as a caller uses them --------------------------
+
+class EarthBExports : public ::testing::Test {
+protected:
+    void SetUp() override {
+        KAM_SetNullEventHandler();  // keeps the queue for the test to read
+        KAM_EnableEventLog();
+    }
+    void TearDown() override {
+        KAM_EnableInputParamValid();
+        KAM_EnableGainValid();
+        KAM_SetDefaultEventHandler();
+        LIP_SetEventLogHandler(&stdtest::CaptureSink);  // the slot tests' own sink
+        stdtest::Library(1);
+    }
+    static int Gain(const char* name, In in, double& g, double& gx) {
+        return KAM_EarthPatternGain(KAM_ALL_LIBRARIES, name, in.gainMax, in.diameter, in.frequency,
+                                    in.efficiency, Specific(in), in.phi, in.phi0, &g, &gx);
+    }
+    static std::vector<KAM_EventRecord> TakeEvents() {
+        std::vector<KAM_EventRecord> events;
+        KAM_EventRecord e;
+        while (events.size() < 16 && KAM_GetNextEvent(&e) == 0) events.push_back(e);
+        return events;
+    }
+};
+
+TEST_F(EarthBExports, GainAndStatusesReachTheCaller) {
+    double g = 0, gx = 0;
+    EXPECT_EQ(Gain("RDUNP_015_V1", {.gainMax = 30, .phi = 1, .phi0 = 2}, g, gx), 0);
+    EXPECT_NEAR(g, 30 - 3.0154, 5e-5);
+    EXPECT_EQ(gx, kNoValue);
+
+    // warning of the pattern's own validator, gain computed
+    EXPECT_EQ(Gain("COORD_025_V1", {.gainMax = 45, .diameter = 3, .phi = 10}, g, gx), 6008);
+    EXPECT_NEAR(g, 4, 1e-9);
+    std::vector<KAM_EventRecord> ev = TakeEvents();
+    ASSERT_EQ(ev.size(), 1u);
+    EXPECT_EQ(ev[0].code, 6008);
+    EXPECT_EQ(ev[0].severity, KAM_SEVERITY_WARNING);
+    EXPECT_STREQ(ev[0].patternName, "COORD_025_V1");
+    EXPECT_STREQ(ev[0].libraryName, "KAM_Std");
+    EXPECT_NE(std::string(ev[0].text).find("only Diameter is given (3)"), std::string::npos);
+
+    // a field refused by the validator: outputs NoValue, one event naming the field
+    EXPECT_EQ(Gain("CSEC2_021_V1", {.gainMax = 30, .fields = {20, 10, -55}, .phi = 80, .phi0 = 4.8}, g, gx), -6005);
+    EXPECT_EQ(g, kNoValue);
+    EXPECT_EQ(gx, kNoValue);
+    ev = TakeEvents();
+    ASSERT_EQ(ev.size(), 1u);
+    EXPECT_NE(std::string(ev[0].text).find("thetaEnd = 10"), std::string::npos);
+}
+
+TEST_F(EarthBExports, SwitchesReachThePatterns) {
+    double g = 0, gx = 0;
+    // Input validation off: the pattern's validator is not called, its warning is absent.
+    KAM_DisableInputParamValid();
+    EXPECT_EQ(Gain("PMPOM_022_V1", {.gainMax = 0.5, .phi = 90}, g, gx), 0);
+    EXPECT_EQ(g, 0.5);
+    // ... but the gain function still refuses what it cannot compute.
+    EXPECT_EQ(Gain("RDUNA_016_V1", {.gainMax = 30, .phi = 1, .phi0 = 0}, g, gx), -6002);
+    EXPECT_EQ(g, kNoValue);
+    std::vector<KAM_EventRecord> ev = TakeEvents();
+    ASSERT_EQ(ev.size(), 1u);
+    EXPECT_EQ(ev[0].code, -6002);
+    // Its domain checks follow GainValid.
+    const In small{.gainMax = 30, .diameter = 2, .frequency = 4000, .phi = 10};
+    EXPECT_EQ(Gain("COORD_025_V1", small, g, gx), -6002);
+    KAM_DisableGainValid();
+    EXPECT_EQ(Gain("COORD_025_V1", small, g, gx), 0);
+    EXPECT_NEAR(g, 4, 1e-9);
+    KAM_EnableInputParamValid();
+    EXPECT_EQ(Gain("PMPOM_022_V1", {.gainMax = 0.5, .phi = 90}, g, gx), 6003);
+}
+
 }  // namespace

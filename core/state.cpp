@@ -111,7 +111,10 @@ int Terminate() noexcept {
     int status = DeleteEveryAntenna();
     if (status == 0) {
         status = FreeSubtree(g_state.root);
-        if (status == 0) g_state.root = nullptr;
+        if (status == 0) {
+            g_state.root = nullptr;
+            DropPatternIndex();
+        }
     }
     if (status == 0) {
         status = FreeSubtree(g_state.eventQueue);

@@ -42,40 +42,49 @@ std::int32_t ReadInputs(double diameter, double frequency, double efficiency, In
 }
 
 std::int32_t CheckDomain(const Inputs& in) {
-    if (!(in.d > 0.0))
-        return Report(kOutOfDomain, "%s: D/lambda %g is not above 0.", kName, in.d);
+    if (!(in.d > 0.0)) return Report(kOutOfDomain, "%s: D/lambda %g is not above 0.", kName, in.d);
     if (!(in.efficiency > 0.0 && in.efficiency <= 1.0))
         return Report(kOutOfDomain, "%s: Efficiency %g is outside (0, 1].", kName, in.efficiency);
     return 0;
 }
 
-KAM_Status KAM_CALL ValidateInput(double*, double* diameter, double* frequency,
-                                  double* efficiency, void*) {
+KAM_Status KAM_CALL ValidateInput(double*, double* diameter, double* frequency, double* efficiency,
+                                  void*) {
     Inputs in{};
-    if (const std::int32_t s = ReadInputs(*diameter, *frequency, *efficiency, in)) return s;
+    if (const std::int32_t s = ReadInputs(Read(diameter), Read(frequency), Read(efficiency), in))
+        return s;
     return CheckDomain(in);
 }
 
 // gain: G = G(eta) + Rel; GainMax is not used; GainX NoValue. The domain is
 // checked while GainValid is on.
 KAM_Status KAM_CALL Gain(double*, double* diameter, double* frequency, double* efficiency, void*,
-                         double* phi, double*, double* gain, double* gainX) {
+                         double* phiIn, double*, double* gain, double* gainX) {
+    const double phi = Read(phiIn);
     Inputs in{};
-    std::int32_t s = ReadInputs(*diameter, *frequency, *efficiency, in);
-    if (s == 0) s = NeedValue(kName, "Phi", *phi);
+    std::int32_t s = ReadInputs(Read(diameter), Read(frequency), Read(efficiency), in);
+    if (s == 0) s = NeedValue(kName, "Phi", phi);
     if (s == 0 && GainValid()) s = CheckDomain(in);
     if (s != 0) return Fail(s, gain, gainX);
-    const double p = FoldAngle(*phi);
+    const double p = FoldAngle(phi);
     const double u = p <= 90.0 ? kPi * in.d * std::sin(p * kDegree) : kPi * in.d;
     double rel = 20.0 * std::log10(std::fabs(Airy(u)));
     if (rel < kLowestRel) rel = kLowestRel;
-    return Deliver(kName, *phi, ApertureGain(in.efficiency, in.d) + rel, gain, gainX);
+    return Deliver(kName, phi, ApertureGain(in.efficiency, in.d) + rel, gain, gainX);
 }
 
 }  // namespace
 
-const PatternDef kAiryEarth028 = {
-    kName, "Uniform circular aperture", 28, KAM_PATTERN_EARTH, {N, N, R, R, O, N, R, N},
-    nullptr, 0, {.earth = &ValidateInput}, {}, {.earth = &Gain}, {}};
+const PatternDef kAiryEarth028 = {kName,
+                                  "Uniform circular aperture",
+                                  28,
+                                  KAM_PATTERN_EARTH,
+                                  {N, N, R, R, O, N, R, N},
+                                  nullptr,
+                                  0,
+                                  {.earth = &ValidateInput},
+                                  {},
+                                  {.earth = &Gain},
+                                  {}};
 
 }  // namespace kamstd

@@ -21,6 +21,11 @@ namespace earthb {
 
 constexpr double kDegree = kPi / 180.0;  // radians per degree
 
+// An input as a slot receives it; a null pointer counts as absent.
+inline double Read(const double* x) {
+    return x != nullptr ? *x : g_host.noValue;
+}
+
 // An input the computation needs: 0 when given and finite; -6001 when absent,
 // -6011 when NaN or infinite; each reported with the input's name.
 std::int32_t NeedValue(const char* pattern, const char* input, double x);
@@ -29,9 +34,9 @@ std::int32_t NeedValue(const char* pattern, const char* input, double x);
 // NaN or infinite (reported).
 std::int32_t OptionalValue(const char* pattern, const char* input, double x);
 
-// Phi0 of the patterns that divide by it: 0 when above 0, else -6002
-// (reported). Call after NeedValue has accepted it.
-std::int32_t PositivePhi0(const char* pattern, double phi0);
+// Phi and Phi0 of the patterns that divide by Phi0: both needed (-6001,
+// -6011), and Phi0 above 0 (-6002); reported.
+std::int32_t NeedAngles(const char* pattern, double phi, double phi0);
 
 // Reads the specific structure into values (the defaults for the NoValue
 // structure). Every field must be finite (-6011 naming it); with checkRanges
@@ -39,7 +44,8 @@ std::int32_t PositivePhi0(const char* pattern, double phi0);
 std::int32_t LoadFields(const PatternDef& pattern, const void* specific, double* values,
                         bool checkRanges);
 
-// Ends a failed gain call: both outputs get the NoValue double; returns status.
+// Ends a failed gain call: both outputs (where not null) get the NoValue
+// double; returns status.
 std::int32_t Fail(std::int32_t status, double* gain, double* gainX);
 
 // Ends a computed gain call of a co-polar-only pattern: Gain gets g, GainX the

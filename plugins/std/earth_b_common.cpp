@@ -20,10 +20,13 @@ std::int32_t OptionalValue(const char* pattern, const char* input, double x) {
                   x);
 }
 
-std::int32_t PositivePhi0(const char* pattern, double phi0) {
+std::int32_t NeedAngles(const char* pattern, double phi, double phi0) {
+    if (const std::int32_t s = NeedValue(pattern, "Phi", phi)) return s;
+    if (const std::int32_t s = NeedValue(pattern, "Phi0", phi0)) return s;
     if (phi0 > 0.0) return 0;
-    return Report(kOutOfDomain, "%s: Phi0 %g is not above 0; the pattern needs a positive beamwidth.",
-                  pattern, phi0);
+    return Report(kOutOfDomain,
+                  "%s: Phi0 %g is not above 0; the pattern needs a positive beamwidth.", pattern,
+                  phi0);
 }
 
 std::int32_t LoadFields(const PatternDef& pattern, const void* specific, double* values,
@@ -37,8 +40,8 @@ std::int32_t LoadFields(const PatternDef& pattern, const void* specific, double*
 }
 
 std::int32_t Fail(std::int32_t status, double* gain, double* gainX) {
-    *gain = g_host.noValue;
-    *gainX = g_host.noValue;
+    if (gain != nullptr) *gain = g_host.noValue;
+    if (gainX != nullptr) *gainX = g_host.noValue;
     return status;
 }
 
@@ -49,8 +52,8 @@ std::int32_t Deliver(const char* pattern, double phi, double g, double* gain, do
                            "the pattern's definition.",
                            pattern, phi, g),
                     gain, gainX);
-    *gain = g;
-    *gainX = g_host.noValue;
+    if (gain != nullptr) *gain = g;
+    if (gainX != nullptr) *gainX = g_host.noValue;
     return 0;
 }
 

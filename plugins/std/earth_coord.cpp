@@ -36,17 +36,24 @@ Shape MakeShape(double gainMax, double diameter, double frequency) {
     return s;
 }
 
-// The errors of the definition's domain: -6002 below d = 35, -6004 below G1.
-std::int32_t CheckDomain(const Shape& s, double gainMax) {
-    if (!(s.d >= kLowestD))
-        return Report(kOutOfDomain, "%s: D/lambda %g is below %g, the lowest this pattern is "
-                      "defined for.", kName, s.d, kLowestD);
+// The definition's domain. -6004 below G1 (phim undefined) and a D/lambda
+// that is not a positive finite number (-6002) are refused in every mode;
+// D/lambda below 35 (-6002) only when checkRange.
+std::int32_t CheckDomain(const Shape& s, double gainMax, bool checkRange) {
+    if (!(s.d > 0.0 && std::isfinite(s.d)) || (checkRange && !(s.d >= kLowestD)))
+        return Report(kOutOfDomain,
+                      "%s: D/lambda %g is below %g, the lowest this pattern is "
+                      "defined for.",
+                      kName, s.d, kLowestD);
     if (gainMax < s.g1)
-        return Report(kGainBelowG1, "%s: GainMax %g is below the first side-lobe level G1 %g "
-                      "(D/lambda %g); the main lobe is undefined.", kName, gainMax, s.g1, s.d);
+        return Report(kGainBelowG1,
+                      "%s: GainMax %g is below the first side-lobe level G1 %g "
+                      "(D/lambda %g); the main lobe is undefined.",
+                      kName, gainMax, s.g1, s.d);
     return 0;
 }
 
+// GainMax needed; Diameter and Frequency finite when given.
 std::int32_t CheckInputs(double gainMax, double diameter, double frequency) {
     std::int32_t s = NeedValue(kName, "GainMax", gainMax);
     if (s == 0) s = OptionalValue(kName, "Diameter", diameter);
@@ -64,40 +71,50 @@ double Gain(const Shape& s, double gainMax, double p) {
     return kFarGain;
 }
 
-KAM_Status KAM_CALL ValidateInput(double* gainMax, double* diameter, double* frequency, double*,
-                                  void*) {
-    if (const std::int32_t s = CheckInputs(*gainMax, *diameter, *frequency)) return s;
-    const Shape shape = MakeShape(*gainMax, *diameter, *frequency);
-    if (const std::int32_t s = CheckDomain(shape, *gainMax)) return s;
-    if (IsAbsent(*diameter) != IsAbsent(*frequency)) {
-        const bool diameterGiven = !IsAbsent(*diameter);
+// validateInput: the inputs, the domain, then +6008 when D/lambda comes from
+// GainMax although one of Diameter and Frequency is given.
+KAM_Status KAM_CALL ValidateInput(double* gainMaxIn, double* diameterIn, double* frequencyIn,
+                                  double*, void*) {
+    const double gainMax = Read(gainMaxIn), diameter = Read(diameterIn);
+    const double frequency = Read(frequencyIn);
+    if (const std::int32_t s = CheckInputs(gainMax, diameter, frequency)) return s;
+    const Shape shape = MakeShape(gainMax, diameter, frequency);
+    if (const std::int32_t s = CheckDomain(shape, gainMax, true)) return s;
+    if (IsAbsent(diameter) != IsAbsent(frequency)) {
+        const bool diameterGiven = !IsAbsent(diameter);
         return Report(kEstimatedFromGain,
-                      "%s: only %s is given (%g); D/lambda %g is estimated from GainMax %g.",
-                      kName, diameterGiven ? "Diameter" : "Frequency",
-                      diameterGiven ? *diameter : *frequency, shape.d, *gainMax);
+                      "%s: only %s is given (%g); D/lambda %g is estimated from GainMax %g.", kName,
+                      diameterGiven ? "Diameter" : "Frequency",
+                      diameterGiven ? diameter : frequency, shape.d, gainMax);
     }
     return 0;
 }
 
-// gain: GainX NoValue. The domain (-6002, -6004) is checked while GainValid
-// is on.
-KAM_Status KAM_CALL GainSlot(double* gainMax, double* diameter, double* frequency, double*, void*,
-                             double* phi, double*, double* gain, double* gainX) {
-    std::int32_t s = CheckInputs(*gainMax, *diameter, *frequency);
-    if (s == 0) s = NeedValue(kName, "Phi", *phi);
+// gain: GainX NoValue. D/lambda below 35 is refused while GainValid is on.
+KAM_Status KAM_CALL GainSlot(double* gainMaxIn, double* diameterIn, double* frequencyIn, double*,
+                             void*, double* phiIn, double*, double* gain, double* gainX) {
+    const double gainMax = Read(gainMaxIn), diameter = Read(diameterIn);
+    const double frequency = Read(frequencyIn), phi = Read(phiIn);
+    std::int32_t s = CheckInputs(gainMax, diameter, frequency);
+    if (s == 0) s = NeedValue(kName, "Phi", phi);
+    const Shape shape = MakeShape(gainMax, diameter, frequency);
+    if (s == 0) s = CheckDomain(shape, gainMax, GainValid());
     if (s != 0) return Fail(s, gain, gainX);
-    const Shape shape = MakeShape(*gainMax, *diameter, *frequency);
-    if (GainValid()) {
-        if (const std::int32_t e = CheckDomain(shape, *gainMax)) return Fail(e, gain, gainX);
-    }
-    return Deliver(kName, *phi, Gain(shape, *gainMax, FoldAngle(*phi)), gain, gainX);
+    return Deliver(kName, phi, Gain(shape, gainMax, FoldAngle(phi)), gain, gainX);
 }
 
 }  // namespace
 
-const PatternDef kCoordination025 = {
-    kName, "Earth station for coordination-area calculations", 25, KAM_PATTERN_EARTH,
-    {R, N, O, O, N, N, R, N}, nullptr, 0, {.earth = &ValidateInput}, {}, {.earth = &GainSlot},
-    {}};
+const PatternDef kCoordination025 = {kName,
+                                     "Earth station for coordination-area calculations",
+                                     25,
+                                     KAM_PATTERN_EARTH,
+                                     {R, N, O, O, N, N, R, N},
+                                     nullptr,
+                                     0,
+                                     {.earth = &ValidateInput},
+                                     {},
+                                     {.earth = &GainSlot},
+                                     {}};
 
 }  // namespace kamstd

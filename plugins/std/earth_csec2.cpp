@@ -56,38 +56,42 @@ double Rel(const double* f, double phi0, double p) {
 }
 
 KAM_Status KAM_CALL ValidateInput(double* gainMax, double*, double*, double*, void* specific) {
-    if (const std::int32_t s = NeedValue(kName, "GainMax", *gainMax)) return s;
+    if (const std::int32_t s = NeedValue(kName, "GainMax", Read(gainMax))) return s;
     double f[kFieldCount];
     return Fields(specific, f, true);
 }
 
 KAM_Status KAM_CALL ValidateAll(double*, double*, double*, double*, void*, double* phi,
                                 double* phi0) {
-    if (const std::int32_t s = NeedValue(kName, "Phi", *phi)) return s;
-    if (const std::int32_t s = NeedValue(kName, "Phi0", *phi0)) return s;
-    return PositivePhi0(kName, *phi0);
+    return NeedAngles(kName, Read(phi), Read(phi0));
 }
 
 // gain: G = GainMax + Rel at el = 90 - p; GainX NoValue. Phi0 <= 0 fails
 // whatever GainValid says (the beam divides by it); field ranges are checked
 // while GainValid is on.
-KAM_Status KAM_CALL Gain(double* gainMax, double*, double*, double*, void* specific, double* phi,
-                         double* phi0, double* gain, double* gainX) {
+KAM_Status KAM_CALL Gain(double* gainMaxIn, double*, double*, double*, void* specific,
+                         double* phiIn, double* phi0In, double* gain, double* gainX) {
+    const double gainMax = Read(gainMaxIn), phi = Read(phiIn), phi0 = Read(phi0In);
     double f[kFieldCount];
-    std::int32_t s = NeedValue(kName, "GainMax", *gainMax);
-    if (s == 0) s = NeedValue(kName, "Phi", *phi);
-    if (s == 0) s = NeedValue(kName, "Phi0", *phi0);
-    if (s == 0) s = PositivePhi0(kName, *phi0);
+    std::int32_t s = NeedValue(kName, "GainMax", gainMax);
+    if (s == 0) s = NeedAngles(kName, phi, phi0);
     if (s == 0) s = Fields(specific, f, GainValid());
     if (s != 0) return Fail(s, gain, gainX);
-    return Deliver(kName, *phi, *gainMax + Rel(f, *phi0, FoldAngle(*phi)), gain, gainX);
+    return Deliver(kName, phi, gainMax + Rel(f, phi0, FoldAngle(phi)), gain, gainX);
 }
 
 }  // namespace
 
-const PatternDef kCosecant021 = {
-    kName, "Radar antenna, cosecant-squared elevation pattern", 21, KAM_PATTERN_EARTH,
-    {R, N, N, N, N, O, R, R}, kFields, kFieldCount, {.earth = &ValidateInput},
-    {.earth = &ValidateAll}, {.earth = &Gain}, {}};
+const PatternDef kCosecant021 = {kName,
+                                 "Radar antenna, cosecant-squared elevation pattern",
+                                 21,
+                                 KAM_PATTERN_EARTH,
+                                 {R, N, N, N, N, O, R, R},
+                                 kFields,
+                                 kFieldCount,
+                                 {.earth = &ValidateInput},
+                                 {.earth = &ValidateAll},
+                                 {.earth = &Gain},
+                                 {}};
 
 }  // namespace kamstd

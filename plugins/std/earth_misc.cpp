@@ -13,7 +13,7 @@ using namespace earthb;
 // ---- 026 TV receiving antenna ---------------------------------------------
 
 constexpr const char* kTvName = "TVRX4_026_V1";
-constexpr double kTvLowMHz = 470.0;   // recommended band, inclusive
+constexpr double kTvLowMHz = 470.0;  // recommended band, inclusive
 constexpr double kTvHighMHz = 960.0;
 
 double TvRel(double p) {
@@ -22,25 +22,28 @@ double TvRel(double p) {
     return -16.0;
 }
 
-KAM_Status KAM_CALL TvValidateInput(double* gainMax, double*, double* frequency, double*, void*) {
-    if (const std::int32_t s = NeedValue(kTvName, "GainMax", *gainMax)) return s;
-    if (const std::int32_t s = OptionalValue(kTvName, "Frequency", *frequency)) return s;
-    if (!IsAbsent(*frequency) && !(*frequency >= kTvLowMHz && *frequency <= kTvHighMHz))
+KAM_Status KAM_CALL TvValidateInput(double* gainMaxIn, double*, double* frequencyIn, double*,
+                                    void*) {
+    const double gainMax = Read(gainMaxIn), frequency = Read(frequencyIn);
+    if (const std::int32_t s = NeedValue(kTvName, "GainMax", gainMax)) return s;
+    if (const std::int32_t s = OptionalValue(kTvName, "Frequency", frequency)) return s;
+    if (!IsAbsent(frequency) && !(frequency >= kTvLowMHz && frequency <= kTvHighMHz))
         return Report(kNotRecommended,
                       "%s: Frequency %g MHz is outside %g to %g MHz, the band the pattern is "
                       "recommended for (computed anyway).",
-                      kTvName, *frequency, kTvLowMHz, kTvHighMHz);
+                      kTvName, frequency, kTvLowMHz, kTvHighMHz);
     return 0;
 }
 
 // gain: G = GainMax + Rel; GainX NoValue.
-KAM_Status KAM_CALL TvGain(double* gainMax, double*, double* frequency, double*, void*,
-                           double* phi, double*, double* gain, double* gainX) {
-    std::int32_t s = NeedValue(kTvName, "GainMax", *gainMax);
-    if (s == 0) s = OptionalValue(kTvName, "Frequency", *frequency);
-    if (s == 0) s = NeedValue(kTvName, "Phi", *phi);
+KAM_Status KAM_CALL TvGain(double* gainMaxIn, double*, double* frequencyIn, double*, void*,
+                           double* phiIn, double*, double* gain, double* gainX) {
+    const double gainMax = Read(gainMaxIn), frequency = Read(frequencyIn), phi = Read(phiIn);
+    std::int32_t s = NeedValue(kTvName, "GainMax", gainMax);
+    if (s == 0) s = OptionalValue(kTvName, "Frequency", frequency);
+    if (s == 0) s = NeedValue(kTvName, "Phi", phi);
     if (s != 0) return Fail(s, gain, gainX);
-    return Deliver(kTvName, *phi, *gainMax + TvRel(FoldAngle(*phi)), gain, gainX);
+    return Deliver(kTvName, phi, gainMax + TvRel(FoldAngle(phi)), gain, gainX);
 }
 
 // ---- 027 HAPS gateway and platform antenna --------------------------------
@@ -71,22 +74,24 @@ double HapsGain(double g0, double ln, double p) {
     return lf;
 }
 
-KAM_Status KAM_CALL HapsValidateInput(double* gainMax, double*, double*, double*,
+KAM_Status KAM_CALL HapsValidateInput(double* gainMaxIn, double*, double*, double*,
                                       void* specific) {
-    if (const std::int32_t s = NeedValue(kHapsName, "GainMax", *gainMax)) return s;
+    const double gainMax = Read(gainMaxIn);
+    if (const std::int32_t s = NeedValue(kHapsName, "GainMax", gainMax)) return s;
     double f[kHapsFieldCount];
     return LoadFields(kHaps027, specific, f, true);
 }
 
 // gain: GainX NoValue. The field's range is checked while GainValid is on.
-KAM_Status KAM_CALL HapsGainSlot(double* gainMax, double*, double*, double*, void* specific,
-                                 double* phi, double*, double* gain, double* gainX) {
+KAM_Status KAM_CALL HapsGainSlot(double* gainMaxIn, double*, double*, double*, void* specific,
+                                 double* phiIn, double*, double* gain, double* gainX) {
+    const double gainMax = Read(gainMaxIn), phi = Read(phiIn);
     double f[kHapsFieldCount];
-    std::int32_t s = NeedValue(kHapsName, "GainMax", *gainMax);
-    if (s == 0) s = NeedValue(kHapsName, "Phi", *phi);
+    std::int32_t s = NeedValue(kHapsName, "GainMax", gainMax);
+    if (s == 0) s = NeedValue(kHapsName, "Phi", phi);
     if (s == 0) s = LoadFields(kHaps027, specific, f, GainValid());
     if (s != 0) return Fail(s, gain, gainX);
-    return Deliver(kHapsName, *phi, HapsGain(*gainMax, f[kHapsLN], FoldAngle(*phi)), gain, gainX);
+    return Deliver(kHapsName, phi, HapsGain(gainMax, f[kHapsLN], FoldAngle(phi)), gain, gainX);
 }
 
 // ---- 029 two-level pattern --------------------------------------------------
@@ -99,42 +104,65 @@ constexpr FieldDef kLevelsFields[kLevelsFieldCount] = {
     {"lower", "dB", -20.0, -100.0, 0.0, false},
 };
 
-KAM_Status KAM_CALL LevelsValidateInput(double* gainMax, double*, double*, double*,
+KAM_Status KAM_CALL LevelsValidateInput(double* gainMaxIn, double*, double*, double*,
                                         void* specific) {
-    if (const std::int32_t s = NeedValue(kLevelsName, "GainMax", *gainMax)) return s;
+    const double gainMax = Read(gainMaxIn);
+    if (const std::int32_t s = NeedValue(kLevelsName, "GainMax", gainMax)) return s;
     double f[kLevelsFieldCount];
     return LoadFields(kLevels029, specific, f, true);
 }
 
 // gain: GainMax up to the cutoff zenith angle (inclusive), GainMax + lower
 // beyond; GainX NoValue. Field ranges are checked while GainValid is on.
-KAM_Status KAM_CALL LevelsGain(double* gainMax, double*, double*, double*, void* specific,
-                               double* phi, double*, double* gain, double* gainX) {
+KAM_Status KAM_CALL LevelsGain(double* gainMaxIn, double*, double*, double*, void* specific,
+                               double* phiIn, double*, double* gain, double* gainX) {
+    const double gainMax = Read(gainMaxIn), phi = Read(phiIn);
     double f[kLevelsFieldCount];
-    std::int32_t s = NeedValue(kLevelsName, "GainMax", *gainMax);
-    if (s == 0) s = NeedValue(kLevelsName, "Phi", *phi);
+    std::int32_t s = NeedValue(kLevelsName, "GainMax", gainMax);
+    if (s == 0) s = NeedValue(kLevelsName, "Phi", phi);
     if (s == 0) s = LoadFields(kLevels029, specific, f, GainValid());
     if (s != 0) return Fail(s, gain, gainX);
-    const double p = FoldAngle(*phi);
-    const double g = p <= f[kCutoff] ? *gainMax : *gainMax + f[kLower];
-    return Deliver(kLevelsName, *phi, g, gain, gainX);
+    const double p = FoldAngle(phi);
+    const double g = p <= f[kCutoff] ? gainMax : gainMax + f[kLower];
+    return Deliver(kLevelsName, phi, g, gain, gainX);
 }
 
 }  // namespace
 
-const PatternDef kTvReceive026 = {
-    kTvName, "TV receiving antenna, bands IV and V", 26, KAM_PATTERN_EARTH,
-    {R, N, N, O, N, N, R, N}, nullptr, 0, {.earth = &TvValidateInput}, {}, {.earth = &TvGain},
-    {}};
+const PatternDef kTvReceive026 = {kTvName,
+                                  "TV receiving antenna, bands IV and V",
+                                  26,
+                                  KAM_PATTERN_EARTH,
+                                  {R, N, N, O, N, N, R, N},
+                                  nullptr,
+                                  0,
+                                  {.earth = &TvValidateInput},
+                                  {},
+                                  {.earth = &TvGain},
+                                  {}};
 
-const PatternDef kHaps027 = {
-    kHapsName, "HAPS gateway and platform antenna", 27, KAM_PATTERN_EARTH,
-    {R, N, N, N, N, O, R, N}, kHapsFields, kHapsFieldCount, {.earth = &HapsValidateInput}, {},
-    {.earth = &HapsGainSlot}, {}};
+const PatternDef kHaps027 = {kHapsName,
+                             "HAPS gateway and platform antenna",
+                             27,
+                             KAM_PATTERN_EARTH,
+                             {R, N, N, N, N, O, R, N},
+                             kHapsFields,
+                             kHapsFieldCount,
+                             {.earth = &HapsValidateInput},
+                             {},
+                             {.earth = &HapsGainSlot},
+                             {}};
 
-const PatternDef kLevels029 = {
-    kLevelsName, "Two-level pattern", 29, KAM_PATTERN_EARTH, {R, N, N, N, N, O, R, N},
-    kLevelsFields, kLevelsFieldCount, {.earth = &LevelsValidateInput}, {},
-    {.earth = &LevelsGain}, {}};
+const PatternDef kLevels029 = {kLevelsName,
+                               "Two-level pattern",
+                               29,
+                               KAM_PATTERN_EARTH,
+                               {R, N, N, N, N, O, R, N},
+                               kLevelsFields,
+                               kLevelsFieldCount,
+                               {.earth = &LevelsValidateInput},
+                               {},
+                               {.earth = &LevelsGain},
+                               {}};
 
 }  // namespace kamstd

@@ -22,33 +22,38 @@ constexpr FieldDef kOmniFields[kOmniFieldCount] = {
     {"tilt", "deg", 0.0, -45.0, 45.0, false},
 };
 
-double OmniBeamwidth(double gainMax) { return kOmniBeamConstant * std::pow(10.0, -0.1 * gainMax); }
+double OmniBeamwidth(double gainMax) {
+    return kOmniBeamConstant * std::pow(10.0, -0.1 * gainMax);
+}
 
-KAM_Status KAM_CALL OmniValidateInput(double* gainMax, double*, double*, double*, void* specific) {
-    if (const std::int32_t s = NeedValue(kOmniName, "GainMax", *gainMax)) return s;
+KAM_Status KAM_CALL OmniValidateInput(double* gainMaxIn, double*, double*, double*,
+                                      void* specific) {
+    const double gainMax = Read(gainMaxIn);
+    if (const std::int32_t s = NeedValue(kOmniName, "GainMax", gainMax)) return s;
     double f[kOmniFieldCount];
     if (const std::int32_t s = LoadFields(kPmpOmni022, specific, f, true)) return s;
-    const double theta3 = OmniBeamwidth(*gainMax);
+    const double theta3 = OmniBeamwidth(gainMax);
     if (theta3 > 90.0)
         return Report(kNotRecommended,
                       "%s: GainMax %g gives an elevation beamwidth theta3 of %g deg, above 90; "
                       "the pattern is not meant for GainMax below %.4f dBi (computed anyway).",
-                      kOmniName, *gainMax, theta3, 10.0 * std::log10(kOmniBeamConstant / 90.0));
+                      kOmniName, gainMax, theta3, 10.0 * std::log10(kOmniBeamConstant / 90.0));
     return 0;
 }
 
 // gain: G at the elevation theta = 90 - p; GainX NoValue. Field ranges are
 // checked while GainValid is on.
-KAM_Status KAM_CALL OmniGain(double* gainMax, double*, double*, double*, void* specific,
-                             double* phi, double*, double* gain, double* gainX) {
+KAM_Status KAM_CALL OmniGain(double* gainMaxIn, double*, double*, double*, void* specific,
+                             double* phiIn, double*, double* gain, double* gainX) {
+    const double gainMax = Read(gainMaxIn), phi = Read(phiIn);
     double f[kOmniFieldCount];
-    std::int32_t s = NeedValue(kOmniName, "GainMax", *gainMax);
-    if (s == 0) s = NeedValue(kOmniName, "Phi", *phi);
+    std::int32_t s = NeedValue(kOmniName, "GainMax", gainMax);
+    if (s == 0) s = NeedValue(kOmniName, "Phi", phi);
     if (s == 0) s = LoadFields(kPmpOmni022, specific, f, GainValid());
     if (s != 0) return Fail(s, gain, gainX);
-    const double g0 = *gainMax;
+    const double g0 = gainMax;
     const double k = f[kOmniK];
-    const double a = std::fabs(TiltedElevation(90.0 - FoldAngle(*phi), f[kOmniTilt]));
+    const double a = std::fabs(TiltedElevation(90.0 - FoldAngle(phi), f[kOmniTilt]));
     const double theta3 = OmniBeamwidth(g0);
     const double theta4 = theta3 * std::sqrt(1.0 - std::log10(k + 1.0) / 1.2);
     double g;
@@ -60,7 +65,7 @@ KAM_Status KAM_CALL OmniGain(double* gainMax, double*, double*, double*, void* s
     } else {
         g = g0 - 12.0 + 10.0 * std::log10(std::pow(a / theta3, -1.5) + k);
     }
-    return Deliver(kOmniName, *phi, g, gain, gainX);
+    return Deliver(kOmniName, phi, g, gain, gainX);
 }
 
 // ---- 023 / 024 sectoral ---------------------------------------------------
@@ -69,30 +74,46 @@ constexpr double kSectorBeamConstant = 31000.0;  // theta3 = 31000 * 10^(-0.1 Ga
 constexpr double kSectorTheta3Limit = 22.5;      // deg, exclusive
 
 enum SectorField {
-    kElevation, kPhi3, kTheta3, kSideLobe, kKh, kKv, kMechTilt, kElecTilt, kSectorFieldCount
+    kElevation,
+    kPhi3,
+    kTheta3,
+    kSideLobe,
+    kKh,
+    kKv,
+    kMechTilt,
+    kElecTilt,
+    kSectorFieldCount
 };
 
 // What distinguishes the average-side-lobe pattern from the peak one.
 struct Sector {
     const char* name;
     const PatternDef* def;
-    double base;     // -12 (peak) or -15 (average): G180 and the middle of Gvr
-    double xkA;      // x_k = sqrt(xkA - xkB kv)
+    double base;  // -12 (peak) or -15 (average): G180 and the middle of Gvr
+    double xkA;   // x_k = sqrt(xkA - xkB kv)
     double xkB;
     double farStep;  // 0 (peak) or -3 (average): the far piece of Gvr
 };
 
 constexpr FieldDef kPeakFields[kSectorFieldCount] = {
-    {"elevation", "deg", 0.0, -90.0, 90.0, false}, {"phi3", "deg", 65.0, 1.0, 120.0, false},
-    {"theta3", "deg", 0.0, 0.0, 90.0, false},      {"kp", "", 0.7, 0.0, 1.0, false},
-    {"kh", "", 0.7, 0.0, 1.0, false},              {"kv", "", 0.3, 0.0, 1.0, false},
-    {"mtilt", "deg", 0.0, -90.0, 90.0, false},     {"etilt", "deg", 0.0, -45.0, 45.0, false},
+    {"elevation", "deg", 0.0, -90.0, 90.0, false},
+    {"phi3", "deg", 65.0, 1.0, 120.0, false},
+    {"theta3", "deg", 0.0, 0.0, 90.0, false},
+    {"kp", "", 0.7, 0.0, 1.0, false},
+    {"kh", "", 0.7, 0.0, 1.0, false},
+    {"kv", "", 0.3, 0.0, 1.0, false},
+    {"mtilt", "deg", 0.0, -90.0, 90.0, false},
+    {"etilt", "deg", 0.0, -45.0, 45.0, false},
 };
 constexpr FieldDef kAverageFields[kSectorFieldCount] = {
-    {"elevation", "deg", 0.0, -90.0, 90.0, false}, {"phi3", "deg", 65.0, 1.0, 120.0, false},
-    {"theta3", "deg", 0.0, 0.0, 90.0, false},      {"ka", "", 0.7, 0.0, 1.0, false},
-    {"kh", "", 0.7, 0.0, 1.0, false},              {"kv", "", 0.3, 0.0, 1.0, false},
-    {"mtilt", "deg", 0.0, -90.0, 90.0, false},     {"etilt", "deg", 0.0, -45.0, 45.0, false},
+    {"elevation", "deg", 0.0, -90.0, 90.0, false},
+    {"phi3", "deg", 65.0, 1.0, 120.0, false},
+    {"theta3", "deg", 0.0, 0.0, 90.0, false},
+    {"ka", "", 0.7, 0.0, 1.0, false},
+    {"kh", "", 0.7, 0.0, 1.0, false},
+    {"kv", "", 0.3, 0.0, 1.0, false},
+    {"mtilt", "deg", 0.0, -90.0, 90.0, false},
+    {"etilt", "deg", 0.0, -45.0, 45.0, false},
 };
 
 constexpr Sector kSectors[] = {
@@ -159,7 +180,9 @@ SectorShape Shape(const Sector& v, const double* f, double gainMax) {
     return s;
 }
 
-double Clamp1(double x) { return x < -1.0 ? -1.0 : (x > 1.0 ? 1.0 : x); }
+double Clamp1(double x) {
+    return x < -1.0 ? -1.0 : (x > 1.0 ? 1.0 : x);
+}
 
 double SectorGain(const Sector& v, const double* f, double gainMax, double p) {
     const SectorShape s = Shape(v, f, gainMax);
@@ -169,14 +192,15 @@ double SectorGain(const Sector& v, const double* f, double gainMax, double p) {
         const double b = f[kMechTilt] * kDegree;
         const double e = el * kDegree;
         const double a = az * kDegree;
-        const double sine = Clamp1(std::sin(e) * std::cos(b) + std::cos(e) * std::cos(a) * std::sin(b));
+        const double sine =
+            Clamp1(std::sin(e) * std::cos(b) + std::cos(e) * std::cos(a) * std::sin(b));
         if (sine == 1.0 || sine == -1.0) {  // straight up or down: cos(el') = 0
             el = sine * 90.0;
             az = 0.0;
         } else {
             const double elt = std::asin(sine);
-            const double c =
-                (std::cos(e) * std::cos(a) * std::cos(b) - std::sin(e) * std::sin(b)) / std::cos(elt);
+            const double c = (std::cos(e) * std::cos(a) * std::cos(b) - std::sin(e) * std::sin(b)) /
+                             std::cos(elt);
             az = std::acos(Clamp1(c)) / kDegree;
             el = elt / kDegree;
         }
@@ -188,45 +212,68 @@ double SectorGain(const Sector& v, const double* f, double gainMax, double p) {
 }
 
 template <int I>
-KAM_Status KAM_CALL SectorValidateInput(double* gainMax, double*, double*, double*,
+KAM_Status KAM_CALL SectorValidateInput(double* gainMaxIn, double*, double*, double*,
                                         void* specific) {
+    const double gainMax = Read(gainMaxIn);
     const Sector& v = kSectors[I];
-    if (const std::int32_t s = NeedValue(v.name, "GainMax", *gainMax)) return s;
+    if (const std::int32_t s = NeedValue(v.name, "GainMax", gainMax)) return s;
     double f[kSectorFieldCount];
     if (const std::int32_t s = LoadFields(*v.def, specific, f, true)) return s;
-    return CheckTheta3(v, f, *gainMax);
+    return CheckTheta3(v, f, gainMax);
 }
 
 // gain: G at the azimuth p and the structure's elevation; GainX NoValue. The
 // field ranges and theta3 < 22.5 are checked while GainValid is on.
 template <int I>
-KAM_Status KAM_CALL SectorGainSlot(double* gainMax, double*, double*, double*, void* specific,
-                                   double* phi, double*, double* gain, double* gainX) {
+KAM_Status KAM_CALL SectorGainSlot(double* gainMaxIn, double*, double*, double*, void* specific,
+                                   double* phiIn, double*, double* gain, double* gainX) {
+    const double gainMax = Read(gainMaxIn), phi = Read(phiIn);
     const Sector& v = kSectors[I];
     double f[kSectorFieldCount];
-    std::int32_t s = NeedValue(v.name, "GainMax", *gainMax);
-    if (s == 0) s = NeedValue(v.name, "Phi", *phi);
+    std::int32_t s = NeedValue(v.name, "GainMax", gainMax);
+    if (s == 0) s = NeedValue(v.name, "Phi", phi);
     if (s == 0) s = LoadFields(*v.def, specific, f, GainValid());
-    if (s == 0 && GainValid()) s = CheckTheta3(v, f, *gainMax);
+    if (s == 0 && GainValid()) s = CheckTheta3(v, f, gainMax);
     if (s != 0) return Fail(s, gain, gainX);
-    return Deliver(v.name, *phi, SectorGain(v, f, *gainMax, FoldAngle(*phi)), gain, gainX);
+    return Deliver(v.name, phi, SectorGain(v, f, gainMax, FoldAngle(phi)), gain, gainX);
 }
 
 }  // namespace
 
-const PatternDef kPmpOmni022 = {
-    kOmniName, "Point-to-multipoint omnidirectional antenna", 22, KAM_PATTERN_EARTH,
-    {R, N, N, N, N, O, R, N}, kOmniFields, kOmniFieldCount, {.earth = &OmniValidateInput},
-    {}, {.earth = &OmniGain}, {}};
+const PatternDef kPmpOmni022 = {kOmniName,
+                                "Point-to-multipoint omnidirectional antenna",
+                                22,
+                                KAM_PATTERN_EARTH,
+                                {R, N, N, N, N, O, R, N},
+                                kOmniFields,
+                                kOmniFieldCount,
+                                {.earth = &OmniValidateInput},
+                                {},
+                                {.earth = &OmniGain},
+                                {}};
 
-const PatternDef kPmpSectorPeak023 = {
-    "PMPSP_023_V1", "Point-to-multipoint sectoral antenna, peak side lobes", 23,
-    KAM_PATTERN_EARTH, {R, N, N, N, N, O, R, N}, kPeakFields, kSectorFieldCount,
-    {.earth = &SectorValidateInput<0>}, {}, {.earth = &SectorGainSlot<0>}, {}};
+const PatternDef kPmpSectorPeak023 = {"PMPSP_023_V1",
+                                      "Point-to-multipoint sectoral antenna, peak side lobes",
+                                      23,
+                                      KAM_PATTERN_EARTH,
+                                      {R, N, N, N, N, O, R, N},
+                                      kPeakFields,
+                                      kSectorFieldCount,
+                                      {.earth = &SectorValidateInput<0>},
+                                      {},
+                                      {.earth = &SectorGainSlot<0>},
+                                      {}};
 
-const PatternDef kPmpSectorAverage024 = {
-    "PMPSA_024_V1", "Point-to-multipoint sectoral antenna, average side lobes", 24,
-    KAM_PATTERN_EARTH, {R, N, N, N, N, O, R, N}, kAverageFields, kSectorFieldCount,
-    {.earth = &SectorValidateInput<1>}, {}, {.earth = &SectorGainSlot<1>}, {}};
+const PatternDef kPmpSectorAverage024 = {"PMPSA_024_V1",
+                                         "Point-to-multipoint sectoral antenna, average side lobes",
+                                         24,
+                                         KAM_PATTERN_EARTH,
+                                         {R, N, N, N, N, O, R, N},
+                                         kAverageFields,
+                                         kSectorFieldCount,
+                                         {.earth = &SectorValidateInput<1>},
+                                         {},
+                                         {.earth = &SectorGainSlot<1>},
+                                         {}};
 
 }  // namespace kamstd

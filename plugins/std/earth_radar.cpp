@@ -14,8 +14,8 @@ struct RadarCut {
     const char* name;
     const char* title;
     std::int32_t number;
-    int n;         // illumination cos^n
-    double K;      // deg
+    int n;     // illumination cos^n
+    double K;  // deg
     double A;
     double B;
     double Lb;     // break level, dB
@@ -26,19 +26,21 @@ struct RadarCut {
 constexpr RadarCut kCuts[] = {
     {"RDUNP_015_V1", "Radar antenna, uniform illumination, peak side lobes", 15, 0, 50.8, 8.584,
      2.876, -5.75, 0.0, -30.0},
-    {"RDUNA_016_V1", "Radar antenna, uniform illumination, average side lobes", 16, 0, 50.8,
-     8.584, 2.876, -12.16, -3.72, -30.0},
+    {"RDUNA_016_V1", "Radar antenna, uniform illumination, average side lobes", 16, 0, 50.8, 8.584,
+     2.876, -12.16, -3.72, -30.0},
     {"RDCOP_017_V1", "Radar antenna, cosine illumination, peak side lobes", 17, 1, 68.8, 17.51,
      2.33, -14.4, 0.0, -50.0},
     {"RDCOA_018_V1", "Radar antenna, cosine illumination, average side lobes", 18, 1, 68.8, 17.51,
      2.33, -20.6, -4.32, -50.0},
     {"RDC2P_019_V1", "Radar antenna, cosine-squared illumination, peak side lobes", 19, 2, 83.2,
      26.882, 1.962, -22.3, 0.0, -60.0},
-    {"RDC2A_020_V1", "Radar antenna, cosine-squared illumination, average side lobes", 20, 2,
-     83.2, 26.882, 1.962, -29.0, -4.6, -60.0},
+    {"RDC2A_020_V1", "Radar antenna, cosine-squared illumination, average side lobes", 20, 2, 83.2,
+     26.882, 1.962, -29.0, -4.6, -60.0},
 };
 
-double Sinc(double x) { return x == 0.0 ? 1.0 : std::sin(x) / x; }
+double Sinc(double x) {
+    return x == 0.0 ? 1.0 : std::sin(x) / x;
+}
 
 // The illumination's field pattern f_n(mu), written without its 0/0 points.
 double FieldPattern(int n, double mu) {
@@ -70,31 +72,27 @@ double RadarRel(const RadarCut& c, double p, double phi0) {
 // validateInput: GainMax given and finite.
 template <int I>
 KAM_Status KAM_CALL ValidateInput(double* gainMax, double*, double*, double*, void*) {
-    return NeedValue(kCuts[I].name, "GainMax", *gainMax);
+    return NeedValue(kCuts[I].name, "GainMax", Read(gainMax));
 }
 
 // validateAll: Phi given and finite, Phi0 given, finite and above 0.
 template <int I>
 KAM_Status KAM_CALL ValidateAll(double*, double*, double*, double*, void*, double* phi,
                                 double* phi0) {
-    const char* name = kCuts[I].name;
-    if (const std::int32_t s = NeedValue(name, "Phi", *phi)) return s;
-    if (const std::int32_t s = NeedValue(name, "Phi0", *phi0)) return s;
-    return PositivePhi0(name, *phi0);
+    return NeedAngles(kCuts[I].name, Read(phi), Read(phi0));
 }
 
 // gain: G = GainMax + Rel; GainX NoValue. Phi0 <= 0 fails whatever GainValid
 // says: the formulas divide by it.
 template <int I>
-KAM_Status KAM_CALL Gain(double* gainMax, double*, double*, double*, void*, double* phi,
-                         double* phi0, double* gain, double* gainX) {
+KAM_Status KAM_CALL Gain(double* gainMaxIn, double*, double*, double*, void*, double* phiIn,
+                         double* phi0In, double* gain, double* gainX) {
     const RadarCut& c = kCuts[I];
-    std::int32_t s = NeedValue(c.name, "GainMax", *gainMax);
-    if (s == 0) s = NeedValue(c.name, "Phi", *phi);
-    if (s == 0) s = NeedValue(c.name, "Phi0", *phi0);
-    if (s == 0) s = PositivePhi0(c.name, *phi0);
+    const double gainMax = Read(gainMaxIn), phi = Read(phiIn), phi0 = Read(phi0In);
+    std::int32_t s = NeedValue(c.name, "GainMax", gainMax);
+    if (s == 0) s = NeedAngles(c.name, phi, phi0);
     if (s != 0) return Fail(s, gain, gainX);
-    return Deliver(c.name, *phi, *gainMax + RadarRel(c, FoldAngle(*phi), *phi0), gain, gainX);
+    return Deliver(c.name, phi, gainMax + RadarRel(c, FoldAngle(phi), phi0), gain, gainX);
 }
 
 template <int I>
@@ -105,8 +103,17 @@ constexpr PatternDef MakeDef() {
     all.earth = &ValidateAll<I>;
     KAM_GainSlot g{};
     g.earth = &Gain<I>;
-    return PatternDef{kCuts[I].name, kCuts[I].title, kCuts[I].number, KAM_PATTERN_EARTH,
-                      {R, N, N, N, N, N, R, R}, nullptr, 0, in, all, g, KAM_ContourSlot{}};
+    return PatternDef{kCuts[I].name,
+                      kCuts[I].title,
+                      kCuts[I].number,
+                      KAM_PATTERN_EARTH,
+                      {R, N, N, N, N, N, R, R},
+                      nullptr,
+                      0,
+                      in,
+                      all,
+                      g,
+                      KAM_ContourSlot{}};
 }
 
 }  // namespace

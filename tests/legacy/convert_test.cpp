@@ -1,6 +1,6 @@
 // TMP_ConvertPatternName as a caller uses it: conversions, the refused
 // lengths, the missing arguments, the exact bytes written, and that nothing
-// is reported or initialised.
+// is reported.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -81,6 +81,47 @@ TEST(LegacyConvert, LongName) {
     Buffer out;
     EXPECT_EQ(TMP_ConvertPatternName(longName.c_str(), out.bytes), -2005);
     EXPECT_EQ(std::memcmp(out.bytes, kEmptyName, 13), 0);
+}
+
+int g_handlerCalls = 0;
+int KAM_CALL CountingHandler(KAM_Status) {
+    ++g_handlerCalls;
+    return 0;
+}
+
+// Turns the event log on and installs a counting handler; restores both.
+class LegacyConvertReporting : public ::testing::Test {
+protected:
+    void SetUp() override {
+        logWasOn_ = KAM_IfEventLogEnabled() != 0;
+        previous_ = KAM_GetEventHandler();
+        KAM_EnableEventLog();
+        KAM_SetUserEventHandler(&CountingHandler);
+        KAM_EventRecord event;
+        while (KAM_GetNextEvent(&event) == 0) {
+        }
+        g_handlerCalls = 0;
+    }
+    void TearDown() override {
+        KAM_SetUserEventHandler(previous_);
+        if (!logWasOn_) KAM_DisableEventLog();
+    }
+
+private:
+    bool logWasOn_ = false;
+    KAM_EventHandler previous_ = nullptr;
+};
+
+// Failures of the conversion are returned only: no event, no handler call.
+TEST_F(LegacyConvertReporting, ReportsNothing) {
+    Buffer out;
+    EXPECT_EQ(TMP_ConvertPatternName("ES-HEMI     ", out.bytes), 0);
+    EXPECT_EQ(TMP_ConvertPatternName("nothing", out.bytes), -2005);
+    EXPECT_EQ(TMP_ConvertPatternName("SS-AIRY      ", out.bytes), -1);
+    EXPECT_EQ(TMP_ConvertPatternName("SS-AIRY     ", nullptr), -2);
+    EXPECT_EQ(g_handlerCalls, 0);
+    KAM_EventRecord event;
+    EXPECT_EQ(KAM_GetNextEvent(&event), -2007);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Invariants of the two legacy-name tables, and every designation converted.
+// Invariants of the two legacy-name tables, every designation converted, and
+// every current name found among the standard library's patterns.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -77,6 +78,12 @@ TEST(LegacyTables, EveryDesignationConverts) {
     std::set<int> currentNumbers;
     for (const auto& row : kCurrentNameTable) currentNumbers.insert(row.number);
     EXPECT_EQ(legacyNumbers, currentNumbers);
+}
+
+TEST(LegacyTables, CurrentNamesArePatternsOfTheStandardLibrary) {
+    const KAM_LibraryId std = KAM_StdLibraryId();
+    ASSERT_NE(std, 0);
+    for (const auto& row : kCurrentNameTable) EXPECT_EQ(KAM_ExistPattern(std, row.name), 0) << row.name;
 }
 
 }  // namespace

@@ -97,23 +97,17 @@ KAM_Status KAM_CALL Gain(double* gainMaxIn, double*, double*, double*, void*, do
 
 template <int I>
 constexpr PatternDef MakeDef() {
-    KAM_ValidateInputSlot in{};
-    in.earth = &ValidateInput<I>;
-    KAM_ValidateAllSlot all{};
-    all.earth = &ValidateAll<I>;
-    KAM_GainSlot g{};
-    g.earth = &Gain<I>;
-    return PatternDef{kCuts[I].name,
-                      kCuts[I].title,
-                      kCuts[I].number,
-                      KAM_PATTERN_EARTH,
-                      {R, N, N, N, N, N, R, R},
-                      nullptr,
-                      0,
-                      in,
-                      all,
-                      g,
-                      KAM_ContourSlot{}};
+    return {kCuts[I].name,
+            kCuts[I].title,
+            kCuts[I].number,
+            KAM_PATTERN_EARTH,
+            {R, N, N, N, N, N, R, R},
+            nullptr,
+            0,
+            {.earth = &ValidateInput<I>},
+            {.earth = &ValidateAll<I>},
+            {.earth = &Gain<I>},
+            {}};
 }
 
 }  // namespace

@@ -882,4 +882,85 @@ TEST_F(Space, Folding) {
     }
 }
 
+// ---- Through the host's exports -------------------------------------------
+
+// Drives the patterns as a caller does; restores the host's switches (and
+// hands the library back the capturing sink the other tests use).
+class SpaceThroughHost : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(KAM_IfInited(), 1);
+        input_ = KAM_IfInputParamValidEnabled();
+        gainValid_ = KAM_IfGainValidEnabled();
+        contourValid_ = KAM_IfContourValidEnabled();
+        KAM_EnableInputParamValid();
+        KAM_EnableGainValid();
+        KAM_EnableContourValid();
+    }
+    void TearDown() override {
+        input_ ? KAM_EnableInputParamValid() : KAM_DisableInputParamValid();
+        gainValid_ ? KAM_EnableGainValid() : KAM_DisableGainValid();
+        contourValid_ ? KAM_EnableContourValid() : KAM_DisableContourValid();
+        LIP_SetEventLogHandler(&stdtest::CaptureSink);
+        stdtest::Library(1);
+    }
+    static int Gain(const char* name, double gainMax, double beamlet, void* specific, double phi,
+                    double phi0, double* gain, double* gainX) {
+        return KAM_SpacePatternGain(KAM_StdLibraryId(), name, gainMax, beamlet, specific, phi,
+                                    phi0, gain, gainX);
+    }
+    static int Contour(const char* name, double level, double beamlet, void* specific,
+                       double phi0, double* phi, double* phiX) {
+        return KAM_SpacePatternContour(KAM_StdLibraryId(), name, level, beamlet, specific, phi0,
+                                       phi, phiX);
+    }
+
+private:
+    int input_ = 1, gainValid_ = 1, contourValid_ = 1;
+};
+
+TEST_F(SpaceThroughHost, GainAndContour) {
+    double gain = 0, gainX = 0;
+    // 101, GainMax 40, psi0 1: 20 dBi on the plateau, 15 dBi at 10 deg (by hand).
+    EXPECT_EQ(Gain("GSOSS_101_V1", 40, kNoValue, KAM_NOVALUE_STRUCT, 4, 1, &gain, &gainX), 0);
+    EXPECT_NEAR(gain, 20.0, kTight);
+    EXPECT_EQ(gainX, kNoValue);
+    EXPECT_EQ(Gain("GSOSS_101_V1", 40, kNoValue, KAM_NOVALUE_STRUCT, 10, 1, &gain, &gainX), 0);
+    EXPECT_NEAR(gain, 15.0, kTight);
+    // GainMax absent: only the gain function refuses it.
+    EXPECT_EQ(Gain("GSOSS_101_V1", kNoValue, kNoValue, KAM_NOVALUE_STRUCT, 4, 1, &gain, &gainX),
+              -6001);
+    // Contours validate with GainMax absent and Phi 0.0: every kind passes.
+    double phi = 0, phiX = 0;
+    EXPECT_EQ(Contour("AIRYS_116_V1", -3, kNoValue, KAM_NOVALUE_STRUCT, 2, &phi, &phiX), 0);
+    EXPECT_NEAR(phi, 0.998392, 5e-7);
+    EXPECT_EQ(phiX, kNoValue);
+    std::vector<double> z = {2.0};
+    EXPECT_EQ(Contour("NGSOS_105_V1", -3, kNoValue, z.data(), 0.8, &phi, &phiX), 0);
+    EXPECT_NEAR(phi, 0.8, kTight);
+    EXPECT_EQ(Contour("FROFF_109_V1", -3, 1.2, KAM_NOVALUE_STRUCT, 2, &phi, &phiX), 0);
+    EXPECT_NEAR(phi, 1.0, kTight);  // t = 0.5
+    std::vector<double> taylor = kTaylorDefaults;
+    EXPECT_EQ(Contour("TAYLR_115_V1", -10, kNoValue, taylor.data(), kNoValue, &phi, &phiX), 0);
+    EXPECT_NEAR(phi, 0.785042, 5e-7);
+    // A level never reached: -6010, Phi stays NoValue.
+    EXPECT_EQ(Contour("ISOTR_111_V1", -3, kNoValue, KAM_NOVALUE_STRUCT, kNoValue, &phi, &phiX),
+              -6010);
+    EXPECT_EQ(phi, kNoValue);
+    EXPECT_EQ(Contour("SNS9A_113_V1", -70, kNoValue, KAM_NOVALUE_STRUCT, kNoValue, &phi, &phiX),
+              -6010);
+    EXPECT_EQ(phi, kNoValue);
+}
+
+TEST_F(SpaceThroughHost, GainValidSwitch) {
+    double gain = 0, gainX = 0;
+    // 103 with GainMax 29: GainMax + LS = -1 is below 0.018.
+    EXPECT_EQ(Gain("GSOSS_103_V1", 29, kNoValue, KAM_NOVALUE_STRUCT, 1, 1, &gain, &gainX), -6002);
+    KAM_DisableInputParamValid();
+    EXPECT_EQ(Gain("GSOSS_103_V1", 29, kNoValue, KAM_NOVALUE_STRUCT, 1, 1, &gain, &gainX), -6002);
+    KAM_DisableGainValid();
+    EXPECT_EQ(Gain("GSOSS_103_V1", 29, kNoValue, KAM_NOVALUE_STRUCT, 1, 1, &gain, &gainX), 0);
+    EXPECT_NEAR(gain, 26.0, kTight);
+}
+
 }  // namespace

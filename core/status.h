@@ -33,7 +33,8 @@ void KAM_CALL EventSink(KAM_EventRecord* record);
 // to 255 characters). Used by the validation checks.
 void QueueEvent(std::int32_t code, const char* text) noexcept;
 
-// Appends a copy of record to the queue: 0 or the LIST failure.
+// Appends a copy of record to the queue: 0, the LIST failure, or -4002
+// when there is no queue (not initialised; the event is dropped).
 int PushEvent(const KAM_EventRecord& record) noexcept;
 // Detaches the oldest event: 0 (caller owns *record, release with Release),
 // -2007 when empty, or a LIST failure.

@@ -90,8 +90,18 @@ TEST_F(Exports, SentinelsAndLifecycleNoOps) {
     EXPECT_EQ(KAM_NoValueDouble(), 1.7976931348623157e308);
     EXPECT_EQ(KAM_NoValueStruct(), reinterpret_cast<void*>(1));
     int32_t before = -1;
-    ASSERT_EQ(KAM_GetLibraryCount(&before), KAM_GetLibraryCount(&before));
+    ASSERT_EQ(KAM_GetLibraryCount(&before), 0);
     const KAM_LibraryId std = KAM_StdLibraryId();
+    // An antenna on the first space pattern of the standard library, if any.
+    KAM_AntennaId antenna = 0;
+    char names[13 * 64];
+    int32_t count = 64;
+    if (std != 0 && KAM_GetAllPatternNames(std, KAM_PATTERN_SPACE, &count, names) == 0 &&
+        count > 0) {
+        KAM_DisableInputParamValid();
+        EXPECT_GE(KAM_CreateSpaceAntenna(std, names, 40, 2, KAM_NoValueStruct(), &antenna), 0);
+        EXPECT_NE(antenna, 0);
+    }
     EXPECT_EQ(KAM_Init(), 0);
     EXPECT_EQ(KAM_Terminate(), 0);
     EXPECT_EQ(KAM_IfInited(), 1);
@@ -99,6 +109,9 @@ TEST_F(Exports, SentinelsAndLifecycleNoOps) {
     int32_t after = -1;
     KAM_GetLibraryCount(&after);
     EXPECT_EQ(after, before);
+    if (antenna != 0) {
+        EXPECT_EQ(KAM_DeleteAntenna(antenna), 0) << "the antenna survived";
+    }
 }
 
 TEST_F(Exports, HandlerSettersAndGetter) {

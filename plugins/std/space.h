@@ -31,6 +31,10 @@ std::int32_t OptionalValue(const char* pattern, const char* input, const double*
 // True when the input holds a value (not NoValue); the pointer may be null.
 inline bool Given(const double* x) { return x != nullptr && !IsAbsent(*x); }
 
+// The larger of a and b, or NaN when either is NaN (std::fmax would hide a
+// NaN that inputs outside the definition produce while the checks are off).
+inline double MaxOf(double a, double b) { return (a != a || b != b) ? a + b : (a > b ? a : b); }
+
 // Phi0 of the patterns that use it: 0 when above 0, else -6002 (reported).
 std::int32_t PositivePhi0(const char* pattern, double phi0);
 

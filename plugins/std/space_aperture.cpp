@@ -14,7 +14,7 @@ using namespace space;
 constexpr double kRelFloor = -100.0;  // dB, the lowest relative level
 
 // 20 log|f|, never below -100 dB (a null gives -100).
-double RelativeLevel(double f) { return std::fmax(20.0 * Log10(std::fabs(f)), kRelFloor); }
+double RelativeLevel(double f) { return MaxOf(20.0 * Log10(std::fabs(f)), kRelFloor); }
 
 // 2 J1(u)/u, 1 at u = 0.
 double Airy(double u) { return u == 0.0 ? 1.0 : 2.0 * BesselJ(1, u) / u; }

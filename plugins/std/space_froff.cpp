@@ -74,7 +74,7 @@ KAM_Status KAM_CALL Gain(double* gainMax, double* beamlet, void*, double* phi, d
     if (s == 0 && GainValid()) s = CheckPhi0(*phi0, bmin);
     if (s != 0) return Fail(s, gain, gainX);
     const double p = FoldAngle(*phi);
-    const double g = std::fmax(*gainMax + Relative(p / *phi0, bmin / *phi0), 0.0);
+    const double g = MaxOf(*gainMax + Relative(p / *phi0, bmin / *phi0), 0.0);
     return Deliver(kName, p, g, gain, gainX);
 }
 

@@ -84,7 +84,7 @@ std::int32_t Contour(const GsoConstants& c, double* gainRel, double* phi0, doubl
     else if (level >= c.ls)
         angle = c.a * psi0;
     else
-        angle = std::fmax(c.b * psi0, psi0 * std::pow(10.0, (c.ls + 20.0 - level) / 25.0));
+        angle = MaxOf(c.b * psi0, psi0 * std::pow(10.0, (c.ls + 20.0 - level) / 25.0));
     return DeliverAngle(name, level, angle, phi);
 }
 

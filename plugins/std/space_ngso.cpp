@@ -72,7 +72,7 @@ double NgsoGain(const NgsoConstants& c, double gainMax, double z, double psi, do
     if (psi <= kB * psib) return gainMax + c.ln;
     if (psi <= std::fmin(y, 90.0)) return gainMax + c.ln - 25.0 * Log10(psi / (kB * psib));
     if (psi <= 90.0) return kFloor;
-    return std::fmax(0.0, 15.0 + c.ln + 0.25 * gainMax + 5.0 * Log10(z));  // LB
+    return MaxOf(0.0, 15.0 + c.ln + 0.25 * gainMax + 5.0 * Log10(z));  // LB
 }
 
 std::int32_t Gain(const NgsoConstants& c, double* gainMax, void* specific, double* phi,

@@ -71,10 +71,10 @@ KAM_Status KAM_CALL PassiveGain(double* gainMax, double*, void* specific, double
     if (p <= MainLobeEnd(d, eta))
         g = parabola;
     else if (p <= kFarAngle)
-        g = std::fmax(parabola, SideLobe(d, p));
+        g = MaxOf(parabola, SideLobe(d, p));
     else
         g = FarLevel(d);
-    return Deliver(kPassive, p, std::fmax(g, kFloor112), gain, gainX);
+    return Deliver(kPassive, p, MaxOf(g, kFloor112), gain, gainX);
 }
 
 // Works on Rel = G - Gm with d from Phi0 and without the -23 dBi floor.
@@ -93,11 +93,11 @@ KAM_Status KAM_CALL PassiveContour(double* gainRel, double*, void* specific, dou
     const double gm = ApertureGain(eta, d);
     const double p = (*phi0 / 2.0) * std::sqrt(-level / 3.0);
     if (p <= MainLobeEnd(d, eta)) return DeliverAngle(kPassive, level, p, phi);
-    const double r69 = std::fmax(-kCurvature * (kFarAngle * d) * (kFarAngle * d),
-                                 SideLobe(d, kFarAngle) - gm);
+    const double r69 =
+        MaxOf(-kCurvature * (kFarAngle * d) * (kFarAngle * d), SideLobe(d, kFarAngle) - gm);
     if (level >= r69) {
         const double sideLobe = std::pow(10.0, (33.0 - 5.0 * Log10(d) - gm - level) / 25.0);
-        return DeliverAngle(kPassive, level, std::fmax(p, sideLobe), phi);
+        return DeliverAngle(kPassive, level, MaxOf(p, sideLobe), phi);
     }
     const double far = FarLevel(d) - gm;
     if (level >= far) return DeliverAngle(kPassive, level, kFarAngle, phi);

@@ -37,7 +37,7 @@ KAM_Status KAM_CALL ParabolaGain(double* gainMax, double*, void* specific, doubl
     if (s != 0) return Fail(s, gain, gainX);
     const double p = FoldAngle(*phi);
     const double t = p / *phi0;
-    return Deliver(kParabola, p, *gainMax + std::fmax(-12.0 * t * t, floor), gain, gainX);
+    return Deliver(kParabola, p, *gainMax + MaxOf(-12.0 * t * t, floor), gain, gainX);
 }
 
 // The parabola's angle for L down to the floor (the floor's start at L =

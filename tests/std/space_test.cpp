@@ -852,6 +852,10 @@ TEST_F(Space, Phi0NotPositive) {
         const Out off = Gain(name, In{.gainMax = 40, .beamlet = 1e-3, .phi = 1, .phi0 = 0}, 0);
         if (off.status != 0) ExpectFailure(off, -6002, {});
     }
+    // Where the formula gives no number (0/0 at Phi 0; J1 at an infinite u),
+    // the gain is refused, not hidden behind a floor or the -100 dB clamp.
+    ExpectFailure(Gain("PARAB_110_V1", In{.gainMax = 40, .phi = 0, .phi0 = 0}, 0), -6002, {"Phi 0"});
+    ExpectFailure(Gain("AIRYS_116_V1", In{.gainMax = 40, .phi = 1, .phi0 = 0}, 0), -6002, {"Phi 1"});
 }
 
 // Without the library's checks nonsense inputs are computed, never crash and

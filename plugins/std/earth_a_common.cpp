@@ -64,22 +64,23 @@ std::int32_t Derive(const char* pattern, const Domain& domain, Mode mode, Call& 
     if (mode == Mode::kGainFree) return result;
     if (haveF && HasBand(domain.defined) && Outside(domain.defined, call.frequency))
         return Report(kOutOfDomain,
-                      "%s: Frequency %g MHz is outside %g to %g MHz, where the pattern is "
+                      "%s: Frequency %g MHz is outside %g to %g MHz, where this pattern is "
                       "defined.",
                       pattern, call.frequency, domain.defined.lowMHz, domain.defined.highMHz);
     if (call.d < domain.dDefinedMin)
-        return Report(kOutOfDomain, "%s: D/lambda %g is below %g, the lowest the pattern is defined for.",
+        return Report(kOutOfDomain,
+                      "%s: D/lambda %g is below %g, the lowest this pattern is defined for.",
                       pattern, call.d, domain.dDefinedMin);
     if (mode != Mode::kValidate) return result;
     if (haveF && HasBand(domain.recommended) && Outside(domain.recommended, call.frequency))
         result = Report(kNotRecommended,
-                        "%s: Frequency %g MHz is outside %g to %g MHz, the band the pattern is "
+                        "%s: Frequency %g MHz is outside %g to %g MHz, the band this pattern is "
                         "recommended for; computed anyway.",
                         pattern, call.frequency, domain.recommended.lowMHz,
                         domain.recommended.highMHz);
     if (call.d < domain.dRecommendedMin)
         result = Report(kNotRecommended,
-                        "%s: D/lambda %g is below %g, the lowest the pattern is recommended for; "
+                        "%s: D/lambda %g is below %g, the lowest this pattern is recommended for; "
                         "computed anyway.",
                         pattern, call.d, domain.dRecommendedMin);
     return result;

@@ -117,7 +117,8 @@ std::int32_t Prepare011(Mode mode, double* diameter, double* frequency, double* 
                                            diameter, frequency, efficiency, phi, withPhi, in);
     if (s < 0) return s;
     const double d = in.call.d;
-    const std::int32_t m = MakeMainLobe(kName011, "Gmax", Aperture(in.eta, d), d, G1Astronomy(d), lobe);
+    const std::int32_t m =
+        MakeMainLobe(kName011, "Gmax", Aperture(in.eta, d), d, G1Astronomy(d), lobe);
     return m < 0 ? m : s;
 }
 
@@ -173,7 +174,8 @@ std::int32_t Prepare012(Mode mode, double* diameter, double* frequency, const do
                                            diameter, frequency, nullptr, phi, withPhi, in);
     if (s < 0) return s;
     const double d = in.call.d;
-    const std::int32_t m = MakeMainLobe(kName012, "Gmax", Aperture(kBssEfficiency, d), d, G1Bss(d), lobe);
+    const std::int32_t m =
+        MakeMainLobe(kName012, "Gmax", Aperture(kBssEfficiency, d), d, G1Bss(d), lobe);
     return m < 0 ? m : s;
 }
 

@@ -49,10 +49,11 @@ std::int32_t Prepare008(Mode mode, double* gainMax, double* diameter, double* fr
     if (mode != Mode::kGainFree && call.frequency < kPeakLowBandTopMHz &&
         !(call.d > kPeakLowBandMinD))
         return Report(kOutOfDomain,
-                      "%s: D/lambda %g is not above %g, the lowest the pattern is defined for "
+                      "%s: D/lambda %g is not above %g, the lowest this pattern is defined for "
                       "below %g MHz.",
                       kName008, call.d, kPeakLowBandMinD, kPeakLowBandTopMHz);
-    const std::int32_t m = MakeMainLobe(kName008, "GainMax", call.gainMax, call.d, G1(call.d), lobe);
+    const std::int32_t m =
+        MakeMainLobe(kName008, "GainMax", call.gainMax, call.d, G1(call.d), lobe);
     return m < 0 ? m : s;
 }
 
@@ -96,7 +97,8 @@ std::int32_t Prepare009(Mode mode, double* gainMax, double* diameter, double* fr
     if (s >= 0 && p != nullptr) s = OffAxis(kName009, phi, *p);
     if (s >= 0) s = Derive(kName009, kAverageDomain, mode, call);
     if (s < 0) return s;
-    const std::int32_t m = MakeMainLobe(kName009, "GainMax", call.gainMax, call.d, G1(call.d), lobe);
+    const std::int32_t m =
+        MakeMainLobe(kName009, "GainMax", call.gainMax, call.d, G1(call.d), lobe);
     return m < 0 ? m : s;
 }
 

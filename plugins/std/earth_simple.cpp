@@ -35,8 +35,9 @@ std::int32_t CheckPhi0(const double* phi0) {
     const double x = Read(phi0);
     const std::int32_t s = Need(kName014, "Phi0", x);
     if (s < 0 || x > 0.0) return s;
-    return Report(kOutOfDomain, "%s: Phi0 %g is not above 0; the pattern needs a positive beamwidth.",
-                  kName014, x);
+    return Report(kOutOfDomain,
+                  "%s: Phi0 %g is not above 0; the pattern needs a positive beamwidth.", kName014,
+                  x);
 }
 
 KAM_Status KAM_CALL Validate014(double* gainMax, double*, double*, double*, void* specific) {

@@ -119,9 +119,11 @@ std::vector<Point> FssPoints() {
     const double m20 = 114 * std::pow(20, -1.09);  // about 4.35, above 2
     Add(v, "FSREF_001_V1", Dish(50, 20), {{Lo(m20), 50}, {m20, 32 - 25 * lg(m20)}});
     // phimin is 2 at d = 50 and just below (114 * 50^-1.09 < 2), 1 at d = 100.
-    for (double d : {50.0, 49.5}) Add(v, "FSREF_001_V1", Dish(50, d), {{Lo(2), 50}, {2, 32 - 25 * lg(2)}});
+    for (double d : {50.0, 49.5})
+        Add(v, "FSREF_001_V1", Dish(50, d), {{Lo(2), 50}, {2, 32 - 25 * lg(2)}});
     Add(v, "FSREF_001_V1", Dish(50, 100), {{Lo(1), 50}, {1, 32}});
-    Add(v, "FSREF_001_V1", {67.7}, {{Lo(1), 67.7}, {1.01, 32 - 25 * lg(1.01)}});  // d = 1000 from GainMax
+    Add(v, "FSREF_001_V1", {67.7},
+        {{Lo(1), 67.7}, {1.01, 32 - 25 * lg(1.01)}});  // d = 1000 from GainMax
 
     // 002, d = 1000: G1 = 47, phim = 0.02 sqrt(13), phir' = 15.85 d^-0.6 (0.25), phimin = 1.
     double pm = 0.02 * std::sqrt(13.0), pr = 15.85 * std::pow(1000, -0.6);
@@ -138,7 +140,11 @@ std::vector<Point> FssPoints() {
     pm = Phim(35, g1, 30);
     const double m30 = 114 * std::pow(30, -1.09);
     Add(v, "FSMLB_002_V1", Dish(35, 30),
-        {{2, 26}, {Lo(pm), ML(35, 30, Lo(pm))}, {Hi(pm), g1}, {Lo(m30), g1}, {m30, 32 - 25 * lg(m30)}});
+        {{2, 26},
+         {Lo(pm), ML(35, 30, Lo(pm))},
+         {Hi(pm), g1},
+         {Lo(m30), g1},
+         {m30, 32 - 25 * lg(m30)}});
 
     // 003, d = 200: phimin = 1.
     Add(v, "FSOBJ_003_V1", Dish(50, 200),
@@ -165,9 +171,15 @@ std::vector<Point> FssPoints() {
     g1 = 2 + 15 * lg(50);
     pm = Phim(40, g1, 50);
     Add(v, "GSOCO_005_V1", Dish(40, 50),
-        {{1, 33.75}, {Lo(pm), ML(40, 50, Lo(pm))}, {Hi(pm), g1}, {Lo(2), g1},
-         {2, 52 - 10 * lg(50) - 25 * lg(2)}, {10, 27 - 10 * lg(50)},
-         {Lo(48), 52 - 10 * lg(50) - 25 * lg(Lo(48))}, {48, 10 - 10 * lg(50)}, {180, 10 - 10 * lg(50)}});
+        {{1, 33.75},
+         {Lo(pm), ML(40, 50, Lo(pm))},
+         {Hi(pm), g1},
+         {Lo(2), g1},
+         {2, 52 - 10 * lg(50) - 25 * lg(2)},
+         {10, 27 - 10 * lg(50)},
+         {Lo(48), 52 - 10 * lg(50) - 25 * lg(Lo(48))},
+         {48, 10 - 10 * lg(50)},
+         {180, 10 - 10 * lg(50)}});
 
     // 006, d = 20 (20..25): G1 = 29 - 25 log 4.75, phim = sqrt(30 - G1) < 95/d = 4.75.
     g1 = 29 - 25 * lg(4.75);
@@ -194,7 +206,8 @@ std::vector<Point> FssPoints() {
          {20, 34 - 30 * lg(20)}, {Lo(34.1), 34 - 30 * lg(Lo(34.1))}, {34.1, -12}, {Lo(80), -12},
          {80, -7}, {Lo(120), -7}, {120, -12}, {180, -12}});
 
-    // 007, d = 100, theta 90 by default (s = 1): phimin = 15.85 d^-0.6 (1.00007; 118 d^-1.06 is 0.90).
+    // 007, d = 100, theta 90 by default (s = 1): phimin = 15.85 d^-0.6 (1.00007; 118 d^-1.06
+    // is 0.90).
     const double m = 15.85 * std::pow(100, -0.6);
     Add(v, "FSASY_007_V1", Dish(50, 100),
         {{0.5, 50}, {Lo(m), 50}, {m, 32 - 25 * lg(m)}, {5, 32 - 25 * lg(5)}, {7, 32 - 25 * lg(7)},
@@ -230,10 +243,18 @@ std::vector<Point> FixedAndAperturePoints() {
     pm = 0.02 * std::sqrt(13.0);
     const double pr = 12.02 * std::pow(1000, -0.6);
     Add(v, "FSAVG_009_V1", Dish(60, 1000),
-        {{0.05, 53.75}, {Lo(pm), ML(60, 1000, Lo(pm))}, {Hi(pm), 47}, {Lo(pr), 47},
-         {Hi(pr), 29 - 25 * lg(Hi(pr))}, {1, 29}, {Lo(48), 29 - 25 * lg(Lo(48))}, {48, -13}, {180, -13}});
+        {{0.05, 53.75},
+         {Lo(pm), ML(60, 1000, Lo(pm))},
+         {Hi(pm), 47},
+         {Lo(pr), 47},
+         {Hi(pr), 29 - 25 * lg(Hi(pr))},
+         {1, 29},
+         {Lo(48), 29 - 25 * lg(Lo(48))},
+         {48, -13},
+         {180, -13}});
     pm = 0.02 * std::sqrt(93.0);  // GainMax 140: phim beyond phir, no G1 plateau
-    Add(v, "FSAVG_009_V1", Dish(140, 1000), {{Lo(pm), ML(140, 1000, Lo(pm))}, {Hi(pm), 29 - 25 * lg(Hi(pm))}});
+    Add(v, "FSAVG_009_V1", Dish(140, 1000),
+        {{Lo(pm), ML(140, 1000, Lo(pm))}, {Hi(pm), 29 - 25 * lg(Hi(pm))}});
     // d = 50: the average level 39 - 5 log d - 25 log phi from phim.
     double g1 = 2 + 15 * lg(50);
     pm = Phim(40, g1, 50);
@@ -247,7 +268,8 @@ std::vector<Point> FixedAndAperturePoints() {
     In e = Dish(kNoValue, 1000);
     e.efficiency = 0.6;
     double g0 = 10 * lg(0.6 * (1000 * kPi) * (1000 * kPi));
-    double f0 = 20 * std::sqrt(3.0) / 1000, f1 = f0 * std::sqrt(20 / 3.0), f2 = std::pow(10, (49 - g0) / 25);
+    double f0 = 20 * std::sqrt(3.0) / 1000, f1 = f0 * std::sqrt(20 / 3.0),
+           f2 = std::pow(10, (49 - g0) / 25);
     const auto par = [&](double p) { return g0 - 3 * (p / f0) * (p / f0); };
     Add(v, "SRES__010_V1", e,
         {{0, g0}, {0.02, par(0.02)}, {Lo(f1), par(Lo(f1))}, {Hi(f1), g0 - 20}, {Lo(f2), g0 - 20},
@@ -259,7 +281,8 @@ std::vector<Point> FixedAndAperturePoints() {
     g0 = 10 * lg(0.5 * (20 * kPi) * (20 * kPi));
     f0 = 20 * std::sqrt(3.0) / 20;
     f2 = std::pow(10, (49 - g0) / 25);
-    Add(v, "SRES__010_V1", e, {{1, par(1)}, {Lo(f2), par(Lo(f2))}, {f2, 29 - 25 * lg(f2)}, {10, 4}});
+    Add(v, "SRES__010_V1", e,
+        {{1, par(1)}, {Lo(f2), par(Lo(f2))}, {f2, 29 - 25 * lg(f2)}, {10, 4}});
 
     // 011, d = 1000, Efficiency absent (1): G1 = 44, phir = 15.85 d^-0.6.
     const double gm = 10 * lg((1000 * kPi) * (1000 * kPi));
@@ -285,15 +308,32 @@ std::vector<Point> FixedAndAperturePoints() {
     const auto l29 = [](double p) { return 29 - 25 * lg(p); };
     const auto l21 = [](double p) { return 21 - 25 * lg(p); };
     Add(v, "BSSRX_012_V1", Dish(kNoValue, 100),
-        {{0.1, co(0.1), g - 25}, {Lo(0.25 * x0), co(Lo(0.25 * x0)), g - 25},
-         {Hi(0.25 * x0), co(Hi(0.25 * x0)), rise(Hi(0.25 * x0))}, {0.3, co(0.3), rise(0.3)},
-         {Lo(0.44 * x0), co(Lo(0.44 * x0)), rise(Lo(0.44 * x0))}, {Hi(0.44 * x0), co(Hi(0.44 * x0)), g - 17},
-         {0.5, co(0.5), g - 17}, {Lo(x0), co(Lo(x0)), g - 17}, {Hi(x0), co(Hi(x0)), fall(Hi(x0))},
-         {Lo(pm), co(Lo(pm)), fall(Lo(pm))}, {Hi(pm), c1, fall(Hi(pm))}, {0.9, c1, fall(0.9)},
-         {Lo(0.95), c1, fall(Lo(0.95))}, {0.95, l29(0.95), fall(0.95)}, {1, 29, fall(1)},
-         {Lo(x1), l29(Lo(x1)), fall(Lo(x1))}, {Hi(x1), l29(Hi(x1)), l21(Hi(x1))}, {5, l29(5), l21(5)},
-         {Lo(x2), l29(Lo(x2)), l21(Lo(x2))}, {Hi(x2), l29(Hi(x2)), -5}, {Lo(pb), l29(Lo(pb)), -5},
-         {pb, -5, -5}, {50, -5, -5}, {Lo(70), -5, -5}, {70, 0, 0}, {180, 0, 0}});
+        {{0.1, co(0.1), g - 25},
+         {Lo(0.25 * x0), co(Lo(0.25 * x0)), g - 25},
+         {Hi(0.25 * x0), co(Hi(0.25 * x0)), rise(Hi(0.25 * x0))},
+         {0.3, co(0.3), rise(0.3)},
+         {Lo(0.44 * x0), co(Lo(0.44 * x0)), rise(Lo(0.44 * x0))},
+         {Hi(0.44 * x0), co(Hi(0.44 * x0)), g - 17},
+         {0.5, co(0.5), g - 17},
+         {Lo(x0), co(Lo(x0)), g - 17},
+         {Hi(x0), co(Hi(x0)), fall(Hi(x0))},
+         {Lo(pm), co(Lo(pm)), fall(Lo(pm))},
+         {Hi(pm), c1, fall(Hi(pm))},
+         {0.9, c1, fall(0.9)},
+         {Lo(0.95), c1, fall(Lo(0.95))},
+         {0.95, l29(0.95), fall(0.95)},
+         {1, 29, fall(1)},
+         {Lo(x1), l29(Lo(x1)), fall(Lo(x1))},
+         {Hi(x1), l29(Hi(x1)), l21(Hi(x1))},
+         {5, l29(5), l21(5)},
+         {Lo(x2), l29(Lo(x2)), l21(Lo(x2))},
+         {Hi(x2), l29(Hi(x2)), -5},
+         {Lo(pb), l29(Lo(pb)), -5},
+         {pb, -5, -5},
+         {50, -5, -5},
+         {Lo(70), -5, -5},
+         {70, 0, 0},
+         {180, 0, 0}});
 
     // 013 and 014 (Phi0 2, floor -30 by default: reached at 2 sqrt(30/12)).
     Add(v, "ISOTR_013_V1", {33}, {{0, 33}, {90, 33}, {180, 33}, {kNoValue, 33}});
@@ -312,7 +352,8 @@ std::vector<Point> FixedAndAperturePoints() {
 TEST_F(EarthA, EverySegmentFollowsItsFormula) {
     std::vector<Point> points = FssPoints();
     for (const Point& p : std::vector<Point>(points))  // from 1 GHz up, 008 is exactly 005
-        if (std::string(p.name) == "GSOCO_005_V1") points.push_back({"FSPKE_008_V1", p.in, p.phi, p.gain});
+        if (std::string(p.name) == "GSOCO_005_V1")
+            points.push_back({"FSPKE_008_V1", p.in, p.phi, p.gain});
     for (const Point& p : FixedAndAperturePoints()) points.push_back(p);
     for (const Point& p : points) {
         const Out o = Gain(p.name, p.in, p.phi);
@@ -345,7 +386,8 @@ TEST_F(EarthA, ContinuityAndBranchAgreement) {
     }
     for (const char* name : {"GSOCO_005_V1", "FSAVG_009_V1"})
         for (double phi : {0.5, 0.9, 2.0, 10.0, 30.0, 60.0, 150.0})
-            EXPECT_NEAR(G(name, Dish(50, Lo(100)), phi), G(name, Dish(50, Hi(100)), phi), 1e-6) << name << phi;
+            EXPECT_NEAR(G(name, Dish(50, Lo(100)), phi), G(name, Dish(50, Hi(100)), phi), 1e-6)
+                << name << phi;
     // 010 with phi1 <= phi2 and 012 (both curves) are continuous except 012's +5 dB at 70.
     In e = Dish(kNoValue, 1000);
     e.efficiency = 0.6;
@@ -384,12 +426,16 @@ const std::vector<StatusCase>& StatusCases() {
         {"FSREF_001_V1", Dish(kNaN, 100), 10, 0, -6011, "GainMax is nan"},
         {"FSREF_001_V1", With(Dish(50, 100), &In::diameter, kInf), 10, 0, -6011, "Diameter is inf"},
         {"FSREF_001_V1", Dish(50, 100), kNaN, 0, -6011, "Phi is nan"},
-        {"FSREF_001_V1", Dish(50, 100, 1000), 10, -1, 6003, "Frequency 1000 MHz is outside 2000 to 31000"},
+        {"FSREF_001_V1", Dish(50, 100, 1000), 10, -1, 6003,
+         "Frequency 1000 MHz is outside 2000 to 31000"},
         {"FSREF_001_V1", Dish(50, 100, 31000), 10, -1, 0, ""},
-        {"FSREF_001_V1", With(Dish(50, 100), &In::diameter, 0), 10, 0, -6002, "D/lambda 0 is not a positive"},
-        {"FSREF_001_V1", With(Dish(50, 100), &In::diameter, -1), 10, 0, -6002, "D/lambda -32 is not"},
+        {"FSREF_001_V1", With(Dish(50, 100), &In::diameter, 0), 10, 0, -6002,
+         "D/lambda 0 is not a positive"},
+        {"FSREF_001_V1", With(Dish(50, 100), &In::diameter, -1), 10, 0, -6002,
+         "D/lambda -32 is not"},
         {"FSREF_001_V1", With(Dish(50, 100), &In::diameter, 1e308), 10, 0, -6002, "D/lambda inf"},
-        {"FSMLB_002_V1", Dish(40, 1000), 10, 1, -6004, "GainMax 40 dBi is below the first side-lobe level G1 = 47"},
+        {"FSMLB_002_V1", Dish(40, 1000), 10, 1, -6004,
+         "GainMax 40 dBi is below the first side-lobe level G1 = 47"},
         {"FSMLB_002_V1", Dish(40, 1000), 10, 0, -6004, "G1 = 47"},
         {"FSOBJ_003_V1", Dish(45, 40), 10, -1, 6003, "D/lambda 40 is below 50"},
         {"FSOML_004_V1", Dish(40, 1000), 10, -1, -6004, "G1 = 44"},
@@ -404,7 +450,8 @@ const std::vector<StatusCase>& StatusCases() {
         {"FSASY_007_V1", {50, 100 / 32., kF, kNoValue, {kNaN}}, 10, 0, -6011, "theta is nan"},
         {"FSASY_007_V1", Dish(50, 14), 10, 1, -6002, "D/lambda 14 is below 15"},
         {"FSASY_007_V1", Dish(50, 14), 10, 0, 0, ""},
-        {"FSPKE_008_V1", Dish(30, 10, 50), 10, 1, -6002, "Frequency 50 MHz is outside 100 to 70000"},
+        {"FSPKE_008_V1", Dish(30, 10, 50), 10, 1, -6002,
+         "Frequency 50 MHz is outside 100 to 70000"},
         {"FSPKE_008_V1", Dish(30, 10, 50), 10, 0, 0, ""},
         {"FSPKE_008_V1", Dish(30, 100, 70001), 10, -1, -6002, "70001"},
         {"FSPKE_008_V1", Dish(30, 0.6, kF600), 10, 1, -6002, "D/lambda 0.6 is not above 0.63"},
@@ -412,8 +459,10 @@ const std::vector<StatusCase>& StatusCases() {
         {"FSPKE_008_V1", {30, 1.0}, 10, 0, -6001, "Frequency is absent"},
         {"FSAVG_009_V1", Dish(30, 10, 999), 10, -1, -6002, "1000 to 70000"},
         {"SRES__010_V1", Dish(kNoValue, 1000), 10, 0, -6001, "Efficiency is absent"},
-        {"SRES__010_V1", With(Dish(kNoValue, 1000), &In::efficiency, 0), 10, 0, -6002, "Efficiency 0"},
-        {"SRES__010_V1", With(Dish(kNoValue, 99), &In::efficiency, 0.6), 10, -1, 6003, "D/lambda 99 is below 100"},
+        {"SRES__010_V1", With(Dish(kNoValue, 1000), &In::efficiency, 0), 10, 0, -6002,
+         "Efficiency 0"},
+        {"SRES__010_V1", With(Dish(kNoValue, 99), &In::efficiency, 0.6), 10, -1, 6003,
+         "D/lambda 99 is below 100"},
         {"RASTA_011_V1", Dish(kNoValue, 0.001), 10, 0, -6004, "Gmax"},
         {"BSSRX_012_V1", Dish(kNoValue, 10), 10, 1, -6002, "D/lambda 10 is below 11"},
         {"BSSRX_012_V1", Dish(kNoValue, 10), 10, 0, 0, ""},
@@ -423,9 +472,11 @@ const std::vector<StatusCase>& StatusCases() {
         {"PARAB_014_V1", {40, kNoValue, kNoValue, kNoValue, {-100.5}, 2}, 10, -1, -6005, "floor"},
         {"PARAB_014_V1", {40, kNoValue, kNoValue, kNoValue, {-100}, 2}, 10, -1, 0, ""},
         {"PARAB_014_V1", {40, kNoValue, kNoValue, kNoValue, {0}, 2}, 10, 0, 0, ""},
-        {"PARAB_014_V1", {40, kNoValue, kNoValue, kNoValue, {}, 0}, 10, 0, -6002, "Phi0 0 is not above 0"},
+        {"PARAB_014_V1", {40, kNoValue, kNoValue, kNoValue, {}, 0}, 10, 0, -6002,
+         "Phi0 0 is not above 0"},
         {"PARAB_014_V1", {40, kNoValue, kNoValue, kNoValue, {}, -1}, 10, -1, -6002, "Phi0 -1"},
-        {"PARAB_014_V1", {40, kNoValue, kNoValue, kNoValue, {}, kNaN}, 10, -1, -6011, "Phi0 is nan"},
+        {"PARAB_014_V1", {40, kNoValue, kNoValue, kNoValue, {}, kNaN}, 10, -1, -6011,
+         "Phi0 is nan"},
     };
     return cases;
 }
@@ -433,7 +484,8 @@ const std::vector<StatusCase>& StatusCases() {
 TEST_F(EarthA, StatusesCarryAnEventThatStatesTheNumbers) {
     for (const StatusCase& c : StatusCases()) {
         SCOPED_TRACE(::testing::Message() << c.name << " expecting " << c.status << " " << c.text);
-        const Out o = c.gainValid < 0 ? Validate(c.name, c.in, c.phi) : Gain(c.name, c.in, c.phi, c.gainValid);
+        const Out o = c.gainValid < 0 ? Validate(c.name, c.in, c.phi)
+                                      : Gain(c.name, c.in, c.phi, c.gainValid);
         EXPECT_EQ(o.status, c.status);
         if (c.status == 0) {
             EXPECT_TRUE(o.events.empty());
@@ -464,15 +516,17 @@ TEST_F(EarthA, BadInputNeverCrashesOrLeavesGarbage) {
     base.phi0 = 2;
     std::vector<In> bad;
     for (double x : {0.0, -1.0, kNaN, kInf, 1e308, -1e308, 1e-300})
-        for (double In::*f : {&In::gainMax, &In::diameter, &In::frequency, &In::efficiency, &In::phi0})
+        for (double In::*f :
+             {&In::gainMax, &In::diameter, &In::frequency, &In::efficiency, &In::phi0})
             bad.push_back(With(base, f, x));
     bad.push_back(base);
     bad.back().fields = {kNaN};
     for (const char* name : names)
         for (const In& in : bad)
             for (double phi : {0.0, 10.0, -1e308, kNaN}) {
-                SCOPED_TRACE(::testing::Message() << name << " G " << in.gainMax << " D " << in.diameter << " F "
-                                                  << in.frequency << " E " << in.efficiency << " Phi0 " << in.phi0);
+                SCOPED_TRACE(::testing::Message()
+                             << name << " G " << in.gainMax << " D " << in.diameter << " F "
+                             << in.frequency << " E " << in.efficiency << " Phi0 " << in.phi0);
                 const Out o = Gain(name, in, phi, 0);
                 if (o.status < 0) {
                     EXPECT_EQ(o.gain, kNoValue);
@@ -497,18 +551,45 @@ TEST_F(EarthA, RecordsDescribeEachPattern) {
         int fields;
     };
     const Row rows[] = {
-        {"FSREF_001_V1", "FSS earth station reference pattern, 32 - 25 log(phi)", {R, N, O, O, N, N, R, N}, 0},
-        {"FSMLB_002_V1", "FSS earth station reference pattern with main-lobe model", {R, N, O, O, N, N, R, N}, 0},
-        {"FSOBJ_003_V1", "FSS earth station design objective, 29 - 25 log(phi)", {R, N, O, O, N, N, R, N}, 0},
-        {"FSOML_004_V1", "FSS earth station design objective with main-lobe model", {R, N, O, O, N, N, R, N}, 0},
+        {"FSREF_001_V1",
+         "FSS earth station reference pattern, 32 - 25 log(phi)",
+         {R, N, O, O, N, N, R, N},
+         0},
+        {"FSMLB_002_V1",
+         "FSS earth station reference pattern with main-lobe model",
+         {R, N, O, O, N, N, R, N},
+         0},
+        {"FSOBJ_003_V1",
+         "FSS earth station design objective, 29 - 25 log(phi)",
+         {R, N, O, O, N, N, R, N},
+         0},
+        {"FSOML_004_V1",
+         "FSS earth station design objective with main-lobe model",
+         {R, N, O, O, N, N, R, N},
+         0},
         {"GSOCO_005_V1", "Earth station pattern for GSO coordination", {R, N, O, O, N, N, R, N}, 0},
-        {"NGSOE_006_V1", "Earth station pattern for NGSO FSS EPFD calculations", {R, N, O, O, N, N, R, N}, 0},
-        {"FSASY_007_V1", "FSS earth station with a non-symmetric beam", {R, N, R, R, N, O, R, N}, 1},
-        {"FSPKE_008_V1", "Fixed-service point-to-point antenna, peak envelope", {R, N, O, R, N, N, R, N}, 0},
-        {"FSAVG_009_V1", "Fixed-service point-to-point antenna, average side lobes", {R, N, O, R, N, N, R, N}, 0},
+        {"NGSOE_006_V1",
+         "Earth station pattern for NGSO FSS EPFD calculations",
+         {R, N, O, O, N, N, R, N},
+         0},
+        {"FSASY_007_V1",
+         "FSS earth station with a non-symmetric beam",
+         {R, N, R, R, N, O, R, N},
+         1},
+        {"FSPKE_008_V1",
+         "Fixed-service point-to-point antenna, peak envelope",
+         {R, N, O, R, N, N, R, N},
+         0},
+        {"FSAVG_009_V1",
+         "Fixed-service point-to-point antenna, average side lobes",
+         {R, N, O, R, N, N, R, N},
+         0},
         {"SRES__010_V1", "Space research earth station", {N, N, R, R, R, N, R, N}, 0},
         {"RASTA_011_V1", "Radio astronomy station antenna", {N, N, R, R, O, N, R, N}, 0},
-        {"BSSRX_012_V1", "BSS receiving earth station, co-polar and cross-polar", {N, N, R, R, N, N, R, N}, 0},
+        {"BSSRX_012_V1",
+         "BSS receiving earth station, co-polar and cross-polar",
+         {N, N, R, R, N, N, R, N},
+         0},
         {"ISOTR_013_V1", "Isotropic earth station antenna", {R, N, N, N, N, N, O, N}, 0},
         {"PARAB_014_V1", "Parabolic main lobe with a floor", {R, N, N, N, N, O, R, R}, 1},
     };
@@ -523,7 +604,8 @@ TEST_F(EarthA, RecordsDescribeEachPattern) {
         EXPECT_EQ(p.specificSize, 8 * r.fields);
         EXPECT_EQ(p.specificStructId, r.fields ? i + 1 : 0);
         EXPECT_NE(p.validateInput.earth, nullptr);
-        EXPECT_EQ(p.validateAll.earth != nullptr, i == 13) << r.name;  // only 014 checks an angle (Phi0)
+        EXPECT_EQ(p.validateAll.earth != nullptr, i == 13)
+            << r.name;  // only 014 checks an angle (Phi0)
         EXPECT_EQ(p.contour.space, nullptr);
     }
     struct Field {
@@ -531,7 +613,8 @@ TEST_F(EarthA, RecordsDescribeEachPattern) {
         const char *name, *unit;
         double def, lo, hi;
     };
-    for (const Field& f : {Field{7, "theta", "deg", 90, 0, 90}, Field{14, "floor", "dB", -30, -100, -3}}) {
+    for (const Field& f :
+         {Field{7, "theta", "deg", 90, 0, 90}, Field{14, "floor", "dB", -30, -100, -3}}) {
         int found = 0;
         for (int i = 0; i < lib.specificParDefCount; ++i) {
             const KAM_SpecificParDef& d = lib.specificParDefs[i];
@@ -575,18 +658,21 @@ TEST_F(EarthAExports, GainAndEventsAsACallerSeesThem) {
     ASSERT_NE(std, 0);
     double g = 0, gx = 0;
     // 001 at d = 200, 10 degrees: 32 - 25 log 10 = 7.
-    EXPECT_EQ(KAM_EarthPatternGain(std, "FSREF_001_V1", 50, 200 / 32., kF, kNoValue, KAM_NOVALUE_STRUCT, 10,
-                                   kNoValue, &g, &gx), 0);
+    EXPECT_EQ(KAM_EarthPatternGain(std, "FSREF_001_V1", 50, 200 / 32., kF, kNoValue,
+                                   KAM_NOVALUE_STRUCT, 10, kNoValue, &g, &gx),
+              0);
     EXPECT_NEAR(g, 7, 1e-9);
     EXPECT_EQ(gx, kNoValue);
     // 012 returns both curves: -5 co-polar and cross-polar at 50 degrees.
-    EXPECT_EQ(KAM_EarthPatternGain(KAM_ALL_LIBRARIES, "BSSRX_012_V1", kNoValue, 100 / 32., kF, kNoValue,
-                                   KAM_NOVALUE_STRUCT, 50, kNoValue, &g, &gx), 0);
+    EXPECT_EQ(KAM_EarthPatternGain(KAM_ALL_LIBRARIES, "BSSRX_012_V1", kNoValue, 100 / 32., kF,
+                                   kNoValue, KAM_NOVALUE_STRUCT, 50, kNoValue, &g, &gx),
+              0);
     EXPECT_EQ(g, -5);
     EXPECT_EQ(gx, -5);
     // A warning of the library is the call's result and its event reaches the queue.
-    EXPECT_EQ(KAM_EarthPatternGain(std, "FSOBJ_003_V1", 45, 40 / 32., kF, kNoValue, KAM_NOVALUE_STRUCT, 2.5,
-                                   kNoValue, &g, &gx), 6003);
+    EXPECT_EQ(KAM_EarthPatternGain(std, "FSOBJ_003_V1", 45, 40 / 32., kF, kNoValue,
+                                   KAM_NOVALUE_STRUCT, 2.5, kNoValue, &g, &gx),
+              6003);
     EXPECT_NEAR(g, 29 - 25 * lg(2.5), 1e-9);
     KAM_EventRecord e;
     ASSERT_EQ(KAM_GetNextEvent(&e), 0);
@@ -595,13 +681,15 @@ TEST_F(EarthAExports, GainAndEventsAsACallerSeesThem) {
     EXPECT_NE(std::string(e.text).find("below 50"), std::string::npos) << e.text;
     // An error of the validator ends the call with NoValue outputs; with the
     // checks off (host and library) the formula is computed.
-    EXPECT_EQ(KAM_EarthPatternGain(std, "NGSOE_006_V1", 30, 19 / 32., kF, kNoValue, KAM_NOVALUE_STRUCT, 90,
-                                   kNoValue, &g, &gx), -6002);
+    EXPECT_EQ(KAM_EarthPatternGain(std, "NGSOE_006_V1", 30, 19 / 32., kF, kNoValue,
+                                   KAM_NOVALUE_STRUCT, 90, kNoValue, &g, &gx),
+              -6002);
     EXPECT_EQ(g, kNoValue);
     KAM_DisableInputParamValid();
     KAM_DisableGainValid();
-    EXPECT_EQ(KAM_EarthPatternGain(std, "NGSOE_006_V1", 30, 19 / 32., kF, kNoValue, KAM_NOVALUE_STRUCT, 90,
-                                   kNoValue, &g, &gx), 0);
+    EXPECT_EQ(KAM_EarthPatternGain(std, "NGSOE_006_V1", 30, 19 / 32., kF, kNoValue,
+                                   KAM_NOVALUE_STRUCT, 90, kNoValue, &g, &gx),
+              0);
     EXPECT_EQ(g, -5);
 }
 

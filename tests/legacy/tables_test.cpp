@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <iterator>
 #include <cstring>
+#include <iterator>
 #include <set>
 #include <string>
 
@@ -70,8 +70,9 @@ TEST(LegacyTables, EveryDesignationConverts) {
         legacyNumbers.insert(row.number);
         char out[13];
         ASSERT_EQ(TMP_ConvertPatternName(row.designation, out), 0);
-        const auto* current = std::find_if(std::begin(kCurrentNameTable), std::end(kCurrentNameTable),
-                                           [&](const auto& c) { return c.number == row.number; });
+        const auto* current =
+            std::find_if(std::begin(kCurrentNameTable), std::end(kCurrentNameTable),
+                         [&](const auto& c) { return c.number == row.number; });
         ASSERT_NE(current, std::end(kCurrentNameTable));
         EXPECT_EQ(std::memcmp(out, current->name, 13), 0);
     }
@@ -83,7 +84,8 @@ TEST(LegacyTables, EveryDesignationConverts) {
 TEST(LegacyTables, CurrentNamesArePatternsOfTheStandardLibrary) {
     const KAM_LibraryId std = KAM_StdLibraryId();
     ASSERT_NE(std, 0);
-    for (const auto& row : kCurrentNameTable) EXPECT_EQ(KAM_ExistPattern(std, row.name), 0) << row.name;
+    for (const auto& row : kCurrentNameTable)
+        EXPECT_EQ(KAM_ExistPattern(std, row.name), 0) << row.name;
 }
 
 }  // namespace

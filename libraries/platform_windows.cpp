@@ -82,6 +82,7 @@ public:
     // Forward slashes become backslashes, which LoadLibraryA requires in a path.
     // No error box is shown for a file that is not a loadable image.
     Module LoadModule(const char* fileName) override {
+        if (fileName == nullptr || fileName[0] == '\0') return nullptr;
         try {
             HookString name(fileName);
             for (char& c : name) {
@@ -101,7 +102,7 @@ public:
     Module StandardModule() override { return GetModuleHandleA(kStdLibraryFile); }
 
     void* Resolve(Module module, const char* entryPoint) override {
-        if (module == nullptr) return nullptr;
+        if (module == nullptr || entryPoint == nullptr) return nullptr;
         return reinterpret_cast<void*>(
             GetProcAddress(static_cast<HMODULE>(module), entryPoint));
     }

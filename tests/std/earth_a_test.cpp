@@ -538,6 +538,11 @@ TEST_F(EarthA, BadInputNeverCrashesOrLeavesGarbage) {
                     EXPECT_TRUE(o.gainX == kNoValue || std::isfinite(o.gainX));
                 }
             }
+    // A null structure reads as the NoValue structure: 014's default floor -30.
+    double g = 40, phi = 180, phi0 = 2, gain = 0, gainX = 0, no = kNoValue;
+    EXPECT_EQ(P("PARAB_014_V1").gain.earth(&g, &no, &no, &no, nullptr, &phi, &phi0, &gain, &gainX),
+              0);
+    EXPECT_EQ(gain, 10);
 }
 
 // ---- Records ------------------------------------------------------------------

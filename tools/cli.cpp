@@ -601,14 +601,22 @@ int RunGain(Context& ctx, int argc, const char* const* argv) {
     if (!FindPattern(ctx, name, result, p)) return ExitCode(ctx);
     Specific specific(ctx, p, result);
     const bool earth = p.props.type == KAM_PATTERN_EARTH;
+    // The numbers this kind of pattern takes: no Beamlet for earth patterns,
+    // no Diameter, Frequency or Efficiency for space patterns.
+    const auto applies = [earth](int i) {
+        return earth ? i != KAM_PARAM_BEAMLET
+                     : i < KAM_PARAM_DIAMETER || i > KAM_PARAM_EFFICIENCY;
+    };
     ctx.out << fmt::format("{} ({}, library {}): {}\n", name, TypeWord(p.props.type),
                            LibraryName(p.library), p.Title());
     std::string inputs;
     for (int i = 0; i < KAM_PARAM_COUNT; ++i) {
         if (!*kParams[i].option || i == KAM_PARAM_SPECIFIC) continue;
-        if (earth ? i == KAM_PARAM_BEAMLET : (i >= KAM_PARAM_DIAMETER && i <= KAM_PARAM_EFFICIENCY))
-            continue;
-        inputs += fmt::format("{}{} {}", inputs.empty() ? "" : ", ", kParams[i].name, Given(in[i]));
+        if (applies(i) && (p.params[i] != KAM_PROPERTY_NOT_REQUIRED || !IsNoValue(in[i])))
+            inputs += fmt::format("{}{} {}", inputs.empty() ? "" : ", ", kParams[i].name, Given(in[i]));
+        else if (!applies(i) && !IsNoValue(in[i]))
+            ctx.err << fmt::format("kam gain: --{} does not apply to {} patterns; ignored\n",
+                                   kParams[i].option, TypeWord(p.props.type));
     }
     ctx.out << "  " << inputs << (result.count("specific") ? ", Specific given" : "") << '\n';
     ctx.out << fmt::format("  {:>10}  {:>11}  {:>11}  {:>6}\n", "phi [deg]", "gain [dBi]",

@@ -352,6 +352,19 @@ TEST_F(CliTest, NoValidateSwitchesValidationOffForOneCommand) {
     EXPECT_EQ(KAM_IfInputParamValidEnabled(), 1);
 }
 
+TEST_F(CliTest, NumbersOfTheOtherPatternTypeAreIgnoredWithANote) {
+    const Result earth = Cli({"gain", "ISOTR_013_V1", "--gainmax", "10", "--beamlet", "2",
+                              "--angles", "5"});
+    EXPECT_EQ(earth.code, kamtool::kExitOk);
+    EXPECT_TRUE(Contains(earth.err, "--beamlet does not apply to earth patterns")) << earth.err;
+    const Result space = Cli({"gain", "ISOTR_111_V1", "--gainmax", "10", "--diameter", "2",
+                              "--angles", "5"});
+    EXPECT_EQ(space.code, kamtool::kExitOk);
+    EXPECT_TRUE(Contains(space.err, "--diameter does not apply to space patterns")) << space.err;
+    ASSERT_EQ(TableRows(space.out).size(), 1u) << space.out;
+    EXPECT_EQ(TableRows(space.out)[0].status, 0);  // not passed on, so no warning
+}
+
 TEST_F(CliTest, LegacyConvertsPaddedDesignations) {
     struct Case {
         std::vector<const char*> args;

@@ -162,23 +162,17 @@ std::int32_t GainSimple(const Simple& pattern, double* gainMax, double* diameter
     return Deliver(pattern.name, s, p, pattern.gain(call, lobe, p), g_host.noValue, gain, gainX);
 }
 
-#define KAM_EARTH_A_SIMPLE_SLOTS(id)                                                            \
-    KAM_Status KAM_CALL Validate##id(double* gainMax, double* diameter, double* frequency,      \
-                                     double*, void*) {                                          \
-        return ValidateSimple(k##id, gainMax, diameter, frequency);                             \
-    }                                                                                           \
-    KAM_Status KAM_CALL Gain##id(double* gainMax, double* diameter, double* frequency, double*, \
-                                 void*, double* phi, double*, double* gain, double* gainX) {    \
-        return GainSimple(k##id, gainMax, diameter, frequency, phi, gain, gainX);               \
-    }
-
-KAM_EARTH_A_SIMPLE_SLOTS(001)
-KAM_EARTH_A_SIMPLE_SLOTS(002)
-KAM_EARTH_A_SIMPLE_SLOTS(003)
-KAM_EARTH_A_SIMPLE_SLOTS(004)
-KAM_EARTH_A_SIMPLE_SLOTS(005)
-KAM_EARTH_A_SIMPLE_SLOTS(006)
-#undef KAM_EARTH_A_SIMPLE_SLOTS
+// The two slots of a Simple pattern.
+template <const Simple& kPattern>
+KAM_Status KAM_CALL ValidateSlot(double* gainMax, double* diameter, double* frequency, double*,
+                                 void*) {
+    return ValidateSimple(kPattern, gainMax, diameter, frequency);
+}
+template <const Simple& kPattern>
+KAM_Status KAM_CALL GainSlot(double* gainMax, double* diameter, double* frequency, double*, void*,
+                             double* phi, double*, double* gain, double* gainX) {
+    return GainSimple(kPattern, gainMax, diameter, frequency, phi, gain, gainX);
+}
 
 // 007: GainMax flat to phimin, then side lobes that depend on theta.
 double Curve007(double gainMax, double d, double theta, double p) {
@@ -228,24 +222,25 @@ KAM_Status KAM_CALL Gain007(double* gainMax, double* diameter, double* frequency
 using namespace eartha;
 
 // Properties: GainMax, Beamlet, Diameter, Frequency, Efficiency, Specific, Phi, Phi0.
-const PatternDef kFssReference001 = {
-    kName001, "FSS earth station reference pattern, 32 - 25 log(phi)", 1, KAM_PATTERN_EARTH,
-    {R, N, O, O, N, N, R, N}, nullptr, 0, {&Validate001}, {nullptr}, {&Gain001}, {nullptr}};
-const PatternDef kFssReferenceMainLobe002 = {
-    kName002, "FSS earth station reference pattern with main-lobe model", 2, KAM_PATTERN_EARTH,
-    {R, N, O, O, N, N, R, N}, nullptr, 0, {&Validate002}, {nullptr}, {&Gain002}, {nullptr}};
-const PatternDef kFssObjective003 = {
-    kName003, "FSS earth station design objective, 29 - 25 log(phi)", 3, KAM_PATTERN_EARTH,
-    {R, N, O, O, N, N, R, N}, nullptr, 0, {&Validate003}, {nullptr}, {&Gain003}, {nullptr}};
-const PatternDef kFssObjectiveMainLobe004 = {
-    kName004, "FSS earth station design objective with main-lobe model", 4, KAM_PATTERN_EARTH,
-    {R, N, O, O, N, N, R, N}, nullptr, 0, {&Validate004}, {nullptr}, {&Gain004}, {nullptr}};
-const PatternDef kGsoCoordination005 = {
-    kName005, "Earth station pattern for GSO coordination", 5, KAM_PATTERN_EARTH,
-    {R, N, O, O, N, N, R, N}, nullptr, 0, {&Validate005}, {nullptr}, {&Gain005}, {nullptr}};
-const PatternDef kNgsoEpfd006 = {
-    kName006, "Earth station pattern for NGSO FSS EPFD calculations", 6, KAM_PATTERN_EARTH,
-    {R, N, O, O, N, N, R, N}, nullptr, 0, {&Validate006}, {nullptr}, {&Gain006}, {nullptr}};
+template <const Simple& kPattern>
+constexpr PatternDef SimpleDef(const char* title, std::int32_t number) {
+    return {kPattern.name, title, number, KAM_PATTERN_EARTH, {R, N, O, O, N, N, R, N}, nullptr, 0,
+            {&ValidateSlot<kPattern>}, {nullptr}, {&GainSlot<kPattern>}, {nullptr}};
+}
+
+const PatternDef kFssReference001 =
+    SimpleDef<k001>("FSS earth station reference pattern, 32 - 25 log(phi)", 1);
+const PatternDef kFssReferenceMainLobe002 =
+    SimpleDef<k002>("FSS earth station reference pattern with main-lobe model", 2);
+const PatternDef kFssObjective003 =
+    SimpleDef<k003>("FSS earth station design objective, 29 - 25 log(phi)", 3);
+const PatternDef kFssObjectiveMainLobe004 =
+    SimpleDef<k004>("FSS earth station design objective with main-lobe model", 4);
+const PatternDef kGsoCoordination005 =
+    SimpleDef<k005>("Earth station pattern for GSO coordination", 5);
+const PatternDef kNgsoEpfd006 =
+    SimpleDef<k006>("Earth station pattern for NGSO FSS EPFD calculations", 6);
+
 const PatternDef kFssAsymmetric007 = {
     kName007, "FSS earth station with a non-symmetric beam", 7, KAM_PATTERN_EARTH,
     {R, N, R, R, N, O, R, N}, kAsymmetricFields, 1, {&Validate007}, {nullptr}, {&Gain007},

@@ -194,20 +194,15 @@ std::vector<double> ParseNumberList(const std::string& text, const std::string& 
     return values;
 }
 
-// The parsed command line of one subcommand, with the common options.
-struct Parsed {
-    cxxopts::ParseResult result;
-    std::vector<std::string> args;  // owns the strings argv points into
-};
-
 void AddCommonOptions(cxxopts::Options& options) {
     options.add_options()("h,help", "show this help")(
         "load", "add the pattern library FILE first (repeatable)",
         cxxopts::value<std::vector<std::string>>(), "FILE");
 }
 
-// Parses argv (argv[0] is the subcommand). Returns false after printing the
-// help when --help was given.
+// Parses argv (argv[0] is the subcommand) into result, which keeps copies of
+// the values. Returns false after printing the help when --help was given;
+// throws UsageError or a cxxopts exception for a command line it refuses.
 bool Parse(Context& ctx, cxxopts::Options& options, int argc, const char* const* argv,
            cxxopts::ParseResult& result) {
     std::vector<std::string> args = JoinNegativeValues(argc, argv);
@@ -536,7 +531,7 @@ int RunDescribe(Context& ctx, int argc, const char* const* argv) {
     ctx.out << fmt::format("  {:>2}  {:<16} {:<6} {:<6} {:>6} {:>12} {:>12} {:>12}\n", "#",
                            "element", "unit", "type", "offset", "default", "lowest", "highest");
     for (const Element& e : elements)
-        ctx.out << fmt::format("  {:>2}  {:<16} {:<6} {:<6} {:>6} {:>12g} {:>12g} {:>12g}\n",
+        ctx.out << fmt::format("  {:>2}  {:<16} {:<6} {:<6} {:>6} {:>12.10g} {:>12.10g} {:>12.10g}\n",
                                e.index, e.name, e.unit.empty() ? "-" : e.unit,
                                ValueTypeWord(e.desc.valueType), e.desc.offset,
                                e.desc.defaultValue, e.desc.lowest, e.desc.highest);

@@ -165,8 +165,11 @@ KAM_Status OnGetLibraryInfo(const char* module, KAM_LibraryInfo* info, const Slo
     call.module = module;
     call.info = info;
     if (info != nullptr && cfg.entries[kGetLibraryInfo].fillRecord) {
-        state.registrations.emplace_back();
+        if (!cfg.reuseRegistration || state.registrations.empty()) state.registrations.emplace_back();
         Registration& reg = state.registrations.back();
+        reg.noValueDouble = kTargetUnsetDouble;
+        reg.noValueStruct = TargetUnsetStruct();
+        reg.gainValid = kTargetUnsetInt;
         reg.infoOnEntry = *info;
         const std::size_t count = cfg.patterns.size() < static_cast<std::size_t>(kMaxPatterns)
                                       ? cfg.patterns.size()

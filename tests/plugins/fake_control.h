@@ -104,6 +104,9 @@ struct ModuleConfig {
     bool nullNoValueDoubleTarget = false;
     bool nullNoValueStructTarget = false;
     bool nullGainValidTarget = false;
+    // Every LIP_GetLibraryInfo call hands out the same storage (the last
+    // registration's), so repeated loads give byte-identical records.
+    bool reuseRegistration = false;
 };
 
 // Values placed in the targets before the host writes them, so a test can

@@ -74,7 +74,7 @@ fake::SlotTable MakeTable(std::integer_sequence<int, K...>) {
                            {&Contour<K>...}};
 }
 
-const fake::SlotTable& Table() {
+[[maybe_unused]] const fake::SlotTable& Table() {
     static const fake::SlotTable table = MakeTable(std::make_integer_sequence<int, fake::kMaxPatterns>{});
     return table;
 }

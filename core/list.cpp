@@ -127,9 +127,12 @@ int FreeNode(ListNode* node) noexcept {
 }
 
 // Children are released oldest first; the parent's child links follow each
-// release, so a failure leaves a consistent tree of what remains.
+// release, so a failure leaves a consistent tree of what remains. A node that
+// is still linked to a parent is refused with -4001 (nothing released):
+// releasing it would leave its parent pointing at freed memory.
 int FreeSubtree(ListNode* node) noexcept {
     if (node == nullptr) return 0;
+    if (node->parent != nullptr) return KAM_E_LIST;
     for (ListNode* child = node->lastChild; child != nullptr;) {
         ListNode* newer = child->prev;
         child->parent = nullptr;

@@ -53,7 +53,9 @@ int AddChild(ListNode* parent, NodeKind kind, std::uint32_t payloadSize, const v
 int Unlink(ListNode* node) noexcept;
 // 0, or -4001 (nothing released) when still linked or with children.
 int FreeNode(ListNode* node) noexcept;
-// Releases a node and all its descendants. 0 or the first failure.
+// Releases an unlinked node (a root, or one taken out with Unlink) and all
+// its descendants. 0, -4001 (nothing released) for a node still linked to a
+// parent, or the first failure.
 int FreeSubtree(ListNode* node) noexcept;
 // Hands the payload and its size to the caller, who owns them from then on.
 void DetachPayload(ListNode* node, void** payload, std::uint32_t* size) noexcept;

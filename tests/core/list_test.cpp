@@ -114,6 +114,7 @@ TEST_F(ListTest, RefusedOperationsGiveListErrorAndChangeNothing) {
     EXPECT_EQ(kam::Unlink(root), KAM_E_LIST);       // a root has no parent
     EXPECT_EQ(kam::FreeNode(root), KAM_E_LIST);     // still has a child
     EXPECT_EQ(kam::FreeNode(child), KAM_E_LIST);    // still linked
+    EXPECT_EQ(kam::FreeSubtree(child), KAM_E_LIST); // still linked
     EXPECT_EQ(kam::Unlink(nullptr), KAM_E_LIST);
     EXPECT_EQ(kam::FreeNode(nullptr), KAM_E_LIST);
     EXPECT_EQ(kam::AddChild(nullptr, NodeKind::Other, 0, nullptr, "x", nullptr), KAM_E_LIST);

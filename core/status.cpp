@@ -198,9 +198,10 @@ int TakeNextEvent(KAM_EventRecord* event) noexcept {
 }
 
 // Takes events through TakeNextEvent (never through the export), so it
-// cannot initialise or loop; it stops at the first non-zero result.
+// cannot initialise or loop; it stops at the first non-zero result. Without
+// a queue (the roots could not be created) it does nothing at all.
 void DrainEvents() noexcept {
-    if (g_state.eventLog == 0) return;
+    if (g_state.eventLog == 0 || g_state.eventQueue == nullptr) return;
     ClearContext();
     KAM_EventRecord scratch;
     while (TakeNextEvent(&scratch) == 0) {

@@ -145,6 +145,25 @@ TEST_F(Exports, LoggingComesBeforeTheHandler) {
     EXPECT_EQ(g_takenInHandler, std::vector<KAM_Status>{-1});
 }
 
+TEST_F(Exports, AWarningIsQueuedBeforeTheHandlerRunsAndReturned) {
+    if (KAM_StdLibraryId() == 0) GTEST_SKIP() << "standard library not registered";
+    g_takenInHandler.clear();
+    KAM_SetUserEventHandler(&Taker);
+    KAM_LibraryId id = 0;
+    EXPECT_EQ(KAM_AddLibrary("KAM_Std.dll", &id), KAM_W_ALREADY_LOADED);
+    EXPECT_EQ(id, KAM_StdLibraryId());
+    EXPECT_EQ(g_takenInHandler, std::vector<KAM_Status>{KAM_W_ALREADY_LOADED});
+    // Again, with the event left in the queue for the caller.
+    KAM_SetUserEventHandler(&Recorder);
+    EXPECT_EQ(KAM_AddLibrary("KAM_Std.dll", &id), KAM_W_ALREADY_LOADED);
+    EXPECT_EQ(g_handled, std::vector<KAM_Status>{KAM_W_ALREADY_LOADED});
+    auto events = TakeAll();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].severity, 2);
+    EXPECT_STREQ(events[0].text, "DLL is already loaded.");
+    EXPECT_EQ(events[0].textLength, 22);
+}
+
 TEST_F(Exports, DefaultHandlerEmptiesTheQueueAfterEveryReport) {
     KAM_SetDefaultEventHandler();
     EXPECT_EQ(KAM_SetUserEventHandler(nullptr), -1);

@@ -71,13 +71,12 @@ std::int32_t EnterCreation(KAM_LibraryId libraryId, const char* patternName, con
     return status != 0 ? ReportStatus(status) : 0;
 }
 
-// Sets the context to the antenna's pattern and library.
-void EnterAntennaContext(const ListNode* pattern) noexcept {
+}  // namespace
+
+void SetAntennaContext(const ListNode* pattern) noexcept {
     SetCurrentLibrary(pattern->parent != nullptr ? pattern->parent->handle : KAM_NO_LIBRARY);
     SetCurrentPatternName(PatternInfoOf(pattern).name);
 }
-
-}  // namespace
 
 // The node is unlinked and its handle retired at once; node, record and
 // specific copy are released when the outermost exported call returns, so a
@@ -176,7 +175,7 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_AntennaGain(KAM_AntennaId antennaId, 
         }
         const ListNode* pattern = node->parent;
         const KAM_PatternInfo& info = PatternInfoOf(pattern);
-        EnterAntennaContext(pattern);
+        SetAntennaContext(pattern);
         const bool validate = g_state.inputParamValid != 0;
         std::int32_t result = 0;
         if (validate && CombineStatus(CheckAngles(info.paramProperties, &phi, &phi0), result)) {

@@ -28,6 +28,10 @@ static_assert(sizeof(SpaceAntennaData) == 24, "SpaceAntennaData is 24 bytes");
 
 constexpr const char* kAntennaNodeName = "ANTENNA";
 
+// Sets CurrentLibrary and CurrentPatternName to an antenna's pattern (its
+// parent) and that pattern's library, so that events carry them.
+void SetAntennaContext(const ListNode* pattern) noexcept;
+
 // Deletes one antenna node: unlinks it, retires its handle, and releases its
 // specific copy and the node (deferred while an exported call is under way).
 // 0, -4101 (no node), -2009 (not an antenna) or a LIST failure.

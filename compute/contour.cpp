@@ -91,8 +91,7 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_AntennaContour(KAM_AntennaId antennaI
         const ListNode* pattern = node->parent;
         auto* data = static_cast<SpaceAntennaData*>(node->payload);
         const KAM_PatternInfo& info = PatternInfoOf(pattern);
-        SetCurrentLibrary(pattern->parent != nullptr ? pattern->parent->handle : KAM_NO_LIBRARY);
-        SetCurrentPatternName(info.name);
+        SetAntennaContext(pattern);
         const KAM_ContourFn contour = info.contour.space;
         if (contour == nullptr) return ReportStatus(KAM_E_NO_CONTOUR);
 

@@ -117,82 +117,127 @@ std::int32_t RaiseFinding(std::int32_t status, std::int32_t key, const char* nam
     return status;
 }
 
+namespace {
+
+// The finding paths stay out of line: a clean check never reaches them, and
+// the checks themselves inline into the group checks.
+[[gnu::cold, gnu::noinline]] std::int32_t LimitFinding(int index, double x, bool hard) noexcept {
+    const ParameterLimit& row = kParameterLimitTable[index];
+    if (hard) {
+        const double values[] = {x, row.hardMin, row.hardMax};
+        return RaiseFinding(kHardLimitBase - index, kHardLimitBase, row.name, values, 3);
+    }
+    const double values[] = {x, row.softMin, row.softMax};
+    return RaiseFinding(kSoftLimitBase + index, kSoftLimitBase, row.name, values, 3);
+}
+
+// -(5100+i) for a required parameter absent, +(5100+i) for a not-required
+// one given; the message names the parameter.
+[[gnu::cold, gnu::noinline]] std::int32_t PresenceFinding(std::int32_t base, int index) noexcept {
+    const std::int32_t status = base < 0 ? base - index : base + index;
+    return RaiseFinding(status, base, kParameterLimitTable[index].name, nullptr, 0);
+}
+
+// Hard limits first; a value outside them is not compared with the soft ones.
+// Both comparisons are strict, so each limit lies inside, and NaN passes.
+// index: a double parameter's row.
+[[gnu::always_inline]] inline std::int32_t CompareWithLimits(int index, double x) noexcept {
+    const ParameterLimit& row = kParameterLimitTable[index];
+    if (x < row.hardMin || x > row.hardMax) [[unlikely]] return LimitFinding(index, x, true);
+    if (x < row.softMin || x > row.softMax) [[unlikely]] return LimitFinding(index, x, false);
+    return 0;
+}
+
+// A double parameter under its property code (index in range, not Specific).
+[[gnu::always_inline]] inline std::int32_t CheckDouble(int index, std::int32_t code,
+                                                        const double* value) noexcept {
+    const bool absent = *value == kNoValueDouble;
+    switch (code) {
+        case KAM_PROPERTY_REQUIRED:
+            if (absent) [[unlikely]] return PresenceFinding(kRequiredMissingBase, index);
+            return CompareWithLimits(index, *value);
+        case KAM_PROPERTY_OPTIONAL:
+            return absent ? 0 : CompareWithLimits(index, *value);
+        case KAM_PROPERTY_NOT_REQUIRED:
+            // Given where the pattern does not use it: a warning, and the
+            // value is not compared with its limits.
+            return absent ? 0 : PresenceFinding(kNotRequiredGivenBase, index);
+        default:
+            return KAM_E_UNKNOWN_PROPERTY;
+    }
+}
+
+// Specific has no limits: only its presence counts. Never dereferenced.
+[[gnu::always_inline]] inline std::int32_t CheckSpecific(std::int32_t code,
+                                                          const void* specific) noexcept {
+    const bool absent = IsNoValueStruct(specific);
+    switch (code) {
+        case KAM_PROPERTY_REQUIRED:
+            return absent ? PresenceFinding(kRequiredMissingBase, kParamSpecific) : 0;
+        case KAM_PROPERTY_OPTIONAL:
+            return 0;
+        case KAM_PROPERTY_NOT_REQUIRED:
+            return absent ? 0 : PresenceFinding(kNotRequiredGivenBase, kParamSpecific);
+        default:
+            return KAM_E_UNKNOWN_PROPERTY;
+    }
+}
+
+}  // namespace
+
 bool IsNoValue(int index, ParamRef reference) noexcept {
     if (index == kParamSpecific) return IsNoValueStruct(reference);
     if (!ValidIndex(index) || reference == nullptr) return false;
     return *AsDouble(reference) == kNoValueDouble;
 }
 
-// Hard limits first; a value outside them is not compared with the soft ones.
-// Both comparisons are strict, so each limit lies inside, and NaN passes.
 std::int32_t CheckLimits(int index, ParamRef reference) noexcept {
     if (!ValidIndex(index)) return KAM_E_INTERNAL;
     if (index == kParamSpecific) return 0;
     if (reference == nullptr) return KAM_E_INTERNAL;
-    const double x = *AsDouble(reference);
-    const ParameterLimit& row = kParameterLimitTable[index];
-    if (x < row.hardMin || x > row.hardMax) {
-        const double values[] = {x, row.hardMin, row.hardMax};
-        return RaiseFinding(kHardLimitBase - index, kHardLimitBase, row.name, values, 3);
-    }
-    if (x < row.softMin || x > row.softMax) {
-        const double values[] = {x, row.softMin, row.softMax};
-        return RaiseFinding(kSoftLimitBase + index, kSoftLimitBase, row.name, values, 3);
-    }
-    return 0;
+    return CompareWithLimits(index, *AsDouble(reference));
 }
 
 std::int32_t CheckParameter(int index, const std::int32_t* properties,
                             ParamRef reference) noexcept {
     if (!ValidIndex(index) || properties == nullptr) return KAM_E_INTERNAL;
-    const char* name = kParameterLimitTable[index].name;
-    switch (properties[index]) {
-        case KAM_PROPERTY_REQUIRED:
-            if (IsNoValue(index, reference)) {
-                return RaiseFinding(kRequiredMissingBase - index, kRequiredMissingBase, name,
-                                    nullptr, 0);
-            }
-            return CheckLimits(index, reference);
-        case KAM_PROPERTY_OPTIONAL:
-            if (IsNoValue(index, reference)) return 0;
-            return CheckLimits(index, reference);
-        case KAM_PROPERTY_NOT_REQUIRED:
-            // Given where the pattern does not use it: a warning, and the
-            // value is not compared with its limits.
-            if (IsNoValue(index, reference)) return 0;
-            return RaiseFinding(kNotRequiredGivenBase + index, kNotRequiredGivenBase, name,
-                                nullptr, 0);
-        default:
-            return KAM_E_UNKNOWN_PROPERTY;
-    }
+    if (index == kParamSpecific) return CheckSpecific(properties[index], reference);
+    if (reference == nullptr) return KAM_E_INTERNAL;
+    return CheckDouble(index, properties[index], AsDouble(reference));
 }
 
 std::int32_t CheckEarthParameters(const std::int32_t* properties, const double* gainMax,
                                   const double* diameter, const double* frequency,
                                   const double* efficiency, const void* specific) noexcept {
     std::int32_t result = 0;
-    if (CombineStatus(CheckParameter(kParamGainMax, properties, gainMax), result)) return result;
-    if (CombineStatus(CheckParameter(kParamDiameter, properties, diameter), result)) return result;
-    if (CombineStatus(CheckParameter(kParamFrequency, properties, frequency), result)) return result;
-    if (CombineStatus(CheckParameter(kParamEfficiency, properties, efficiency), result)) return result;
-    CombineStatus(CheckParameter(kParamSpecific, properties, specific), result);
+    if (CombineStatus(CheckDouble(kParamGainMax, properties[kParamGainMax], gainMax), result) ||
+        CombineStatus(CheckDouble(kParamDiameter, properties[kParamDiameter], diameter), result) ||
+        CombineStatus(CheckDouble(kParamFrequency, properties[kParamFrequency], frequency),
+                      result) ||
+        CombineStatus(CheckDouble(kParamEfficiency, properties[kParamEfficiency], efficiency),
+                      result)) {
+        return result;
+    }
+    CombineStatus(CheckSpecific(properties[kParamSpecific], specific), result);
     return result;
 }
 
 std::int32_t CheckSpaceParameters(const std::int32_t* properties, const double* gainMax,
                                   const double* beamlet, const void* specific) noexcept {
     std::int32_t result = 0;
-    if (CombineStatus(CheckParameter(kParamGainMax, properties, gainMax), result)) return result;
-    if (CombineStatus(CheckParameter(kParamBeamlet, properties, beamlet), result)) return result;
-    CombineStatus(CheckParameter(kParamSpecific, properties, specific), result);
+    if (CombineStatus(CheckDouble(kParamGainMax, properties[kParamGainMax], gainMax), result) ||
+        CombineStatus(CheckDouble(kParamBeamlet, properties[kParamBeamlet], beamlet), result)) {
+        return result;
+    }
+    CombineStatus(CheckSpecific(properties[kParamSpecific], specific), result);
     return result;
 }
 
 std::int32_t CheckAngles(const std::int32_t* properties, const double* phi,
                          const double* phi0) noexcept {
     std::int32_t result = 0;
-    if (CombineStatus(CheckParameter(kParamPhi, properties, phi), result)) return result;
-    CombineStatus(CheckParameter(kParamPhi0, properties, phi0), result);
+    if (CombineStatus(CheckDouble(kParamPhi, properties[kParamPhi], phi), result)) return result;
+    CombineStatus(CheckDouble(kParamPhi0, properties[kParamPhi0], phi0), result);
     return result;
 }
 

@@ -72,6 +72,7 @@ TEST(ParseVersionText, BothFormatsAndFormattedInputRules) {
     EXPECT_EQ(kam::ParseVersionText(nullptr, numbers), KAM_E_BAD_VERSION_INFO);
 }
 
+#if !defined(_WIN32)
 // The reader of the real platform, given a file directly (no module).
 int ReadVersion(const std::string& path, std::string* text = nullptr) {
     kam::HookString out;
@@ -151,6 +152,8 @@ TEST(ElfVersionReader, CorruptHeadersNeverReadOutOfBounds) {
     EXPECT_EQ(ReadVersion(fake::ScratchDir().string() + "/missing.so"), KAM_E_NO_VERSION_INFO);
     EXPECT_EQ(ReadVersion(fake::ScratchDir().string()), KAM_E_NO_VERSION_INFO);  // a folder
 }
+
+#endif  // ELF
 
 // The real platform with the standard module and the version replaceable.
 class FakePlatform final : public kam::platform::Platform {

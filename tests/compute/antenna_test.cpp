@@ -3,6 +3,7 @@
 // pointers into the stored record, deletion (from inside a slot too), and
 // handles that are not (or no longer) antennas.
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@ using exptest::N;
 using exptest::NoStruct;
 using exptest::O;
 using exptest::R;
+using exptest::SameBits;
 using exptest::SetProperties;
 using exptest::TakeEvents;
 
@@ -340,6 +342,42 @@ TEST_F(Antennas, DeletedFromInsideASlot) {
         EXPECT_EQ(Gain(id), KAM_E_UNKNOWN_ANTENNA);
         EXPECT_EQ(KAM_DeleteAntenna(id), KAM_E_UNKNOWN_ANTENNA);
     }
+}
+
+// Unusual numbers: stored and passed on bit for bit; the angles judged by
+// their rows of the limit table while validation is on (every parameter
+// optional here).
+TEST_F(Antennas, UnusualNumbers) {
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    constexpr double kTiny = std::numeric_limits<double>::denorm_min();
+    const KAM_LibraryId lib = Load();
+    KAM_DisableInputParamValid();
+    KAM_AntennaId id = 0;
+    ASSERT_EQ(KAM_CreateEarthAntenna(lib, "A_EARTH", kNaN, kInf, -0.0, kTiny, NoStruct(), &id), 0);
+    double gain = 0, gainX = 0;
+    ASSERT_EQ(KAM_AntennaGain(id, -kNaN, -kInf, &gain, &gainX), 0);
+    const std::vector<double> expected = {kNaN, kInf, -0.0, kTiny, -kNaN, -kInf};
+    ASSERT_EQ(Calls("gain").size(), 1u);
+    for (std::size_t k = 0; k < expected.size(); ++k) {
+        EXPECT_TRUE(SameBits(Calls("gain")[0].values[k], expected[k])) << k;
+    }
+    KAM_EnableInputParamValid();
+    const struct {
+        double value;
+        int phi;   // status with the value as Phi (Phi0 = 2)
+        int phi0;  // status with the value as Phi0 (Phi = 10)
+    } cases[] = {
+        {kNaN, 0, 0},          {kInf, -5206, -5207},   {-kInf, -5206, -5207},
+        {kNoValue, 0, 0},      {-kNoValue, -5206, -5207}, {kTiny, 0, -5207},
+        {-kTiny, -5206, -5207}, {-0.0, 0, -5207},       {180, 0, 5207},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(KAM_AntennaGain(id, c.value, 2, &gain, &gainX), c.phi);
+        EXPECT_EQ(KAM_AntennaGain(id, 10, c.value, &gain, &gainX), c.phi0);
+    }
+    EXPECT_EQ(KAM_DeleteAntenna(id), 0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Contours as a caller sees them, over fake pattern libraries: by pattern and
 // by space antenna, the values validation sees (GainMax absent, Phi 0.0), the
 // GainRel range, the output check and what the contour function receives.
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ using exptest::N;
 using exptest::NoStruct;
 using exptest::O;
 using exptest::R;
+using exptest::SameBits;
 using exptest::SetProperties;
 using exptest::TakeEvents;
 
@@ -249,6 +251,55 @@ TEST_F(Contours, OutputCheck) {
     ASSERT_EQ(events.size(), 1u);
     EXPECT_STREQ(events[0].text, "Output Phi (1.90000e+02) is greater than 180 degrees.");
     EXPECT_STREQ(events[0].patternName, "A_SPACE");
+    EXPECT_EQ(KAM_DeleteAntenna(antenna), 0);
+}
+
+// Unusual numbers in GainRel, Beamlet and Phi0: passed on bit for bit while
+// validation is off, judged by the GainRel range and the limit table while it
+// is on (every parameter optional here).
+TEST_F(Contours, UnusualNumbers) {
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    constexpr double kTiny = std::numeric_limits<double>::denorm_min();
+    const KAM_LibraryId lib = Load();
+    const KAM_AntennaId antenna = CreateSpace(lib);
+    const struct {
+        double value;
+        int gainRel;  // as GainRel (Beamlet 2, Phi0 2)
+        int beamlet;  // as Beamlet by pattern (GainRel -3, Phi0 2)
+        int phi0;     // as Phi0 (GainRel -3, Beamlet 2)
+    } cases[] = {
+        {kNaN, 0, 0, 0},
+        {-kNaN, 0, 0, 0},
+        {kInf, -5300, -5201, -5207},
+        {-kInf, -5300, -5201, -5207},
+        {kNoValue, -5300, 0, 0},
+        {-kNoValue, -5300, -5201, -5207},
+        {kTiny, -5300, -5201, -5207},
+        {-kTiny, 0, -5201, -5207},
+        {-0.0, -5300, -5201, -5207},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        double phi = 0, phiX = 0;
+        const double v = c.value;
+        KAM_EnableInputParamValid();
+        EXPECT_EQ(Both(lib, antenna, v), (std::vector<int>{c.gainRel, c.gainRel}));
+        EXPECT_EQ(KAM_SpacePatternContour(lib, "A_SPACE", -3, v, NoStruct(), 2, &phi, &phiX),
+                  c.beamlet);
+        EXPECT_EQ(Both(lib, antenna, -3, v), (std::vector<int>{c.phi0, c.phi0}));
+
+        KAM_DisableInputParamValid();
+        Clear();
+        EXPECT_EQ(KAM_SpacePatternContour(lib, "A_SPACE", v, v, NoStruct(), v, &phi, &phiX), 0);
+        EXPECT_EQ(KAM_AntennaContour(antenna, v, v, &phi, &phiX), 0);
+        const std::vector<fake::Call> calls = Calls("contour");
+        ASSERT_EQ(calls.size(), 2u);
+        for (int k : {0, 1, 2}) EXPECT_TRUE(SameBits(calls[0].values[k], v)) << k;
+        EXPECT_TRUE(SameBits(calls[1].values[0], v));
+        EXPECT_EQ(calls[1].values[1], 2);  // the stored Beamlet
+        EXPECT_TRUE(SameBits(calls[1].values[2], v));
+    }
     EXPECT_EQ(KAM_DeleteAntenna(antenna), 0);
 }
 

@@ -208,17 +208,4 @@ TEST_F(ChainTest, EachChainExaminesOnlyItsOwnParameters) {
     EXPECT_TRUE(TakeAll().empty());
 }
 
-// Messages of one chain arrive in the order of detection; a superseded
-// warning keeps its message.
-TEST_F(ChainTest, SupersededWarningsKeepTheirMessages) {
-    const KAM_PatternInfo info = MakePattern(KAM_PATTERN_EARTH);
-    double g = 30, d = 200, f = 1e4, e = 2, p = 10, p0 = 2;
-    EXPECT_EQ(kam::FullEarthValidation(info, &g, &d, &f, &e, KAM_NOVALUE_STRUCT, &p, &p0), -5204);
-    const std::vector<KAM_EventRecord> events = TakeAll();
-    ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0].code, 5202);
-    EXPECT_EQ(events[1].code, -5204);
-    EXPECT_TRUE(g_validators.calls.empty());
-}
-
 }  // namespace

@@ -149,16 +149,6 @@ TEST_F(ValidationTest, SpecialValuesAgainstTheLimits) {
                                     "[1.00000e-05,1.80000e+02]."});
 }
 
-TEST_F(ValidationTest, GainMaxMessagesQuoteTheRangeThatWasBroken) {
-    const double soft = 700.0, hard = 700.5;
-    EXPECT_EQ(kam::CheckParameter(KAM_PARAM_GAINMAX, AllOf(R), &soft), 5200);
-    EXPECT_EQ(kam::CheckParameter(KAM_PARAM_GAINMAX, AllOf(R), &hard), -5200);
-    EXPECT_EQ(Texts(TakeAll()),
-              (std::vector<std::string>{
-                  "TL Valid. GainMax (7.00000e+02) is out of limits [0.00000e+00,1.00000e+02].",
-                  "TL Valid. GainMax (7.00500e+02) is out of limits [0.00000e+00,7.00000e+02]."}));
-}
-
 TEST_F(ValidationTest, IsNoValue) {
     const double noValue = kNoValue, minusNoValue = -kNoValue, nan = kNaN, inf = kInf;
     EXPECT_TRUE(kam::IsNoValue(KAM_PARAM_GAINMAX, &noValue));
@@ -453,18 +443,6 @@ TEST_F(ValidationTest, MessagesIgnoreTheLocale) {
     EXPECT_EQ(Texts(TakeAll()),
               std::vector<std::string>{
                   "TL Valid. GainMax (7.00500e+02) is out of limits [0.00000e+00,7.00000e+02]."});
-}
-
-// Findings are stamped with the context of the call under way.
-TEST_F(ValidationTest, FindingsCarryTheContext) {
-    kam::SetCurrentPatternName("PAT_12345678");
-    const double x = 20.0;
-    EXPECT_EQ(kam::CheckLimits(KAM_PARAM_PHI0, &x), 5207);
-    const std::vector<KAM_EventRecord> events = TakeAll();
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_STREQ(events[0].patternName, "PAT_12345678");
-    EXPECT_STREQ(events[0].libraryName, "");
-    EXPECT_EQ(events[0].severity, KAM_SEVERITY_WARNING);
 }
 
 }  // namespace

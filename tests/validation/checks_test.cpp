@@ -5,10 +5,16 @@
 #include <clocale>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
+
+#if defined(__linux__)
+#include <unistd.h>
+#endif
 
 #include "validation/validation.h"
 #include "validation_fixture.h"
@@ -425,24 +431,51 @@ TEST(FormatMessage, WritesWhatPrintfWrites) {
     EXPECT_FALSE(kam::FormatMessage("%.5e", nullptr, nullptr, 0, out, sizeof out));
 }
 
+#if defined(__linux__)
+std::string LocaleScratch() { return "/tmp/kam_locale_" + std::to_string(::getpid()); }
+#endif
+
+// A locale whose decimal point is a comma: an installed one, or on Linux one
+// compiled into a scratch folder when the system has the sources. True when
+// printf now writes "1,5".
+bool UseCommaLocale() {
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "de_DE",
+                             "fr_FR", "German_Germany.1252", "French_France.1252"}) {
+        if (std::setlocale(LC_ALL, name) != nullptr && Printf("%.1f", 1.5) == "1,5") return true;
+    }
+#if defined(__linux__)
+    const std::string dir = LocaleScratch();
+    const std::string command = "mkdir -p " + dir + " && localedef -i de_DE -f UTF-8 " + dir +
+                                "/de_DE.UTF-8 >/dev/null 2>&1";
+    if (std::system(command.c_str()) != -1) {
+        ::setenv("LOCPATH", dir.c_str(), 1);
+        if (std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr && Printf("%.1f", 1.5) == "1,5") {
+            return true;
+        }
+        ::unsetenv("LOCPATH");
+    }
+#endif
+    std::setlocale(LC_ALL, "C");
+    return false;
+}
+
 // The messages do not depend on the process's locale.
 TEST_F(ValidationTest, MessagesIgnoreTheLocale) {
-    const char* chosen = nullptr;
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8",
-                             "de_DE", "fr_FR", "German_Germany.1252", "French_France.1252"}) {
-        if (std::setlocale(LC_ALL, name) != nullptr) {
-            chosen = name;
-            break;
-        }
-    }
-    if (chosen == nullptr) GTEST_SKIP() << "no locale with a decimal comma is installed";
-    const double x = 700.5;
-    const std::int32_t status = kam::CheckLimits(KAM_PARAM_GAINMAX, &x);
+    if (!UseCommaLocale()) GTEST_SKIP() << "no locale with a decimal comma is available";
+    const double hard = 700.5, out = 190.25;
+    const std::int32_t status = kam::CheckLimits(KAM_PARAM_GAINMAX, &hard);
+    const std::int32_t outStatus = kam::CheckOutputAngle(out, KAM_E_OUTPUT_PHIX);
     std::setlocale(LC_ALL, "C");
+#if defined(__linux__)
+    ::unsetenv("LOCPATH");
+    std::filesystem::remove_all(LocaleScratch());
+#endif
     EXPECT_EQ(status, -5200);
+    EXPECT_EQ(outStatus, -5552);
     EXPECT_EQ(Texts(TakeAll()),
-              std::vector<std::string>{
-                  "TL Valid. GainMax (7.00500e+02) is out of limits [0.00000e+00,7.00000e+02]."});
+              (std::vector<std::string>{
+                  "TL Valid. GainMax (7.00500e+02) is out of limits [0.00000e+00,7.00000e+02].",
+                  "Output PhiX (1.90250e+02) is greater than 180 degrees."}));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include "core/alloc.h"
@@ -91,6 +92,34 @@ TEST(Handles, ManyLiveHandlesResolveThroughGrowthAndRemovals) {
         }
     }
     EXPECT_EQ(kam::testing::LiveAllocations(), live);
+}
+
+TEST(Handles, RandomIssueAndRetireAgreeWithAPlainMap) {
+    // Deterministic mix of issues and retirements, checked against std::map
+    // after every step (clusters, wrap-around probing and shrinking included).
+    std::map<std::intptr_t, ListNode*> expected;
+    std::vector<ListNode*> live;
+    std::uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+    for (int step = 0; step < 4000; ++step) {
+        if (live.empty() || next() % 3 != 0) {
+            ListNode* node = NewNode(NodeKind::Pattern);
+            ASSERT_EQ(kam::IssueHandle(node), 0);
+            expected[node->handle] = node;
+            live.push_back(node);
+        } else {
+            std::size_t i = next() % live.size();
+            expected.erase(live[i]->handle);
+            ASSERT_EQ(kam::FreeNode(live[i]), 0);
+            live[i] = live.back();
+            live.pop_back();
+        }
+        if (step % 97 == 0) {
+            for (const auto& [h, n] : expected) ASSERT_EQ(kam::NodeFromHandle(h), n) << step;
+        }
+    }
+    for (const auto& [h, n] : expected) EXPECT_EQ(kam::NodeFromHandle(h), n);
+    for (ListNode* n : live) ASSERT_EQ(kam::FreeNode(n), 0);
 }
 
 TEST(Handles, CounterWrapsSkippingZeroAllBitsAndNumbersInUse) {

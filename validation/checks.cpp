@@ -259,7 +259,10 @@ float RoundToSingle(double x) noexcept {
     constexpr double kOverflowThreshold = 0x1.ffffffp127;
     if (x >= kOverflowThreshold) return std::numeric_limits<float>::infinity();
     if (x <= -kOverflowThreshold) return -std::numeric_limits<float>::infinity();
-    return static_cast<float>(x);
+    // Through memory: where arithmetic runs on the x87 unit the conversion
+    // could otherwise stay in an 80-bit register, unrounded.
+    volatile float rounded = static_cast<float>(x);
+    return rounded;
 }
 
 // The comparison is made in single precision (so every double that rounds to

@@ -17,13 +17,14 @@ namespace libtest {
 class LibrariesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        fake::Reset();
         ASSERT_EQ(KAM_IfInited(), 1);
         KAM_EnableEventLog();
         KAM_EnableGainValid();
         current_ = this;
         KAM_SetUserEventHandler(&Record);
         handled_.clear();
+        // Last: the switches above called into the libraries already loaded.
+        fake::Reset();
     }
 
     void TearDown() override {

@@ -73,9 +73,12 @@ TEST_F(LibrariesTest, StandardLibraryByItsNameGives2008WithStdId) {
     KAM_LibraryId id = 0;
     EXPECT_EQ(KAM_AddLibrary("KAM_Std.dll", &id), KAM_W_ALREADY_LOADED);
     EXPECT_EQ(id, std);
-    // The match is exact and case-sensitive: another spelling is a file name.
+#if !defined(_WIN32)
+    // The match is exact and case-sensitive: another spelling is a file name
+    // (which Windows, unlike Linux, resolves to the same file).
     EXPECT_EQ(KAM_AddLibrary("kam_std.dll", &id), KAM_E_DLL_NOT_FOUND);
     EXPECT_EQ(id, KAM_NO_LIBRARY);
+#endif
 }
 
 TEST_F(LibrariesTest, ArgumentChecksLeaveOutputUntouched) {

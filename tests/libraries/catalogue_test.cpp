@@ -369,6 +369,32 @@ TEST_F(CatalogueTest, FailedLookupsStampTheirContext) {
     EXPECT_EQ(handled_, (std::vector<KAM_Status>{-2005, -2005, -2005, -2005, -2004}));
 }
 
+// An antenna's id names no library: the library queries give -2004, and the
+// event carries no library name.
+TEST_F(CatalogueTest, AntennaIdIsNoLibrary) {
+    KAM_AntennaId antenna = KAM_NO_ANTENNA;
+    const double none = KAM_NOVALUE_DOUBLE;
+    if (KAM_CreateEarthAntenna(a_, "A_EARTH", 30.0, none, none, none, KAM_NOVALUE_STRUCT,
+                               &antenna) < 0 ||
+        antenna == KAM_NO_ANTENNA) {
+        GTEST_SKIP() << "no antenna could be created";
+    }
+    handled_.clear();
+    KAM_LibraryProperties props;
+    EXPECT_EQ(KAM_GetLibraryProperties(antenna, &props), KAM_E_UNKNOWN_LIBRARY);
+    KAM_EventRecord e;
+    ASSERT_EQ(KAM_GetNextEvent(&e), 0);
+    EXPECT_STREQ(e.libraryName, "");
+    EXPECT_EQ(KAM_ExistPattern(antenna, "A_EARTH"), KAM_E_UNKNOWN_LIBRARY);
+    int32_t count = 55;
+    EXPECT_EQ(KAM_GetPatternCount(antenna, 3, &count), KAM_E_UNKNOWN_LIBRARY);
+    EXPECT_EQ(count, 55);
+    EXPECT_EQ(KAM_GetSpecificParCount(antenna, "A_EARTH", &count), KAM_E_UNKNOWN_LIBRARY);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(handled_, (std::vector<KAM_Status>{-2004, -2004, -2004, -2004}));
+    EXPECT_EQ(KAM_DeleteAntenna(antenna), 0);
+}
+
 // Specific-parameter definitions: structure 7 has elements 0..2, structure
 // 9 one element; the table is the library's and is read at every query.
 class SpecificTest : public LibrariesTest {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -212,10 +213,11 @@ TEST_F(ComputeInternal, CreationUnderExhaustedMemory) {
         c.snapshot = [&] {
             std::string out;
             for (const kam::ListNode* a = pattern->firstChild; a; a = a->next) {
-                const std::size_t recordBytes = a->payloadSize - sizeof(void*);
-                out.append(static_cast<const char*>(a->payload), recordBytes);
+                const std::size_t numbers = earth ? offsetof(kam::EarthAntennaData, specific)
+                                                  : offsetof(kam::SpaceAntennaData, specific);
+                out.append(static_cast<const char*>(a->payload), numbers);
                 void* specific = *reinterpret_cast<void* const*>(
-                    static_cast<const char*>(a->payload) + (earth ? 32 : 16));
+                    static_cast<const char*>(a->payload) + numbers);
                 out.append(static_cast<const char*>(specific), kSpecificSize);
                 out += "|";
             }

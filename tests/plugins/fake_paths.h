@@ -5,7 +5,9 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <random>
 #include <string>
 
 #ifndef KAM_TEST_BIN_DIR
@@ -41,18 +43,27 @@ inline constexpr const char* kVersionCases[] = {
     "fake_ver_words",     // "one.two.three.four"
 };
 
-// A scratch folder of this process, created on first use.
+// A scratch folder of this process, created on first use and removed at
+// exit (where loaded modules keep their files, as on Windows, what cannot be
+// removed stays behind).
+struct ScratchFolder {
+    std::filesystem::path path;
+    ScratchFolder() {
+        std::random_device random;
+        path = std::filesystem::temp_directory_path() /
+               ("kam_fakes_" + std::to_string(random()) + "_" +
+                std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+        std::filesystem::create_directories(path);
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
 inline std::filesystem::path ScratchDir() {
-    static const std::filesystem::path dir = [] {
-        std::filesystem::path d = std::filesystem::temp_directory_path() /
-                                  ("kam_fakes_" + std::to_string(
-                                       std::filesystem::file_time_type::clock::now()
-                                           .time_since_epoch()
-                                           .count()));
-        std::filesystem::create_directories(d);
-        return d;
-    }();
-    return dir;
+    static const ScratchFolder folder;
+    return folder.path;
 }
 
 // Copies lib<stem>.so to a new file in the scratch folder and returns its

@@ -4,6 +4,7 @@
 // DllMain.
 #include <windows.h>
 
+#include <cstddef>
 #include <cstring>
 #include <new>
 
@@ -79,24 +80,26 @@ int ReadVersionResource(const char* path, HookString& text) {
 
 class WindowsPlatform final : public Platform {
 public:
-    // Forward slashes become backslashes, which LoadLibraryA requires in a path.
-    // No error box is shown for a file that is not a loadable image.
+    // A name with forward slashes is handed over with backslashes, which
+    // LoadLibraryA requires in a path; the copy lives on the stack (a longer
+    // name exceeds what LoadLibraryA accepts and is passed as it is). No
+    // error box is shown for a file that is not a loadable image.
     Module LoadModule(const char* fileName) override {
         if (fileName == nullptr || fileName[0] == '\0') return nullptr;
-        try {
-            HookString name(fileName);
-            for (char& c : name) {
-                if (c == '/') c = '\\';
+        char turned[MAX_PATH];
+        const std::size_t length = strnlen(fileName, MAX_PATH);
+        if (length < MAX_PATH && std::memchr(fileName, '/', length) != nullptr) {
+            for (std::size_t i = 0; i <= length; ++i) {
+                turned[i] = fileName[i] == '/' ? '\\' : fileName[i];
             }
-            DWORD previous = 0;
-            const BOOL quiet =
-                SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous);
-            HMODULE module = LoadLibraryA(name.c_str());
-            if (quiet) SetThreadErrorMode(previous, nullptr);
-            return module;
-        } catch (const std::bad_alloc&) {
-            return nullptr;
+            fileName = turned;
         }
+        DWORD previous = 0;
+        const BOOL quiet =
+            SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous);
+        HMODULE module = LoadLibraryA(fileName);
+        if (quiet) SetThreadErrorMode(previous, nullptr);
+        return module;
     }
 
     Module StandardModule() override { return GetModuleHandleA(kStdLibraryFile); }

@@ -22,9 +22,15 @@ std::map<std::string, std::unique_ptr<ModuleState>>& Modules() {
     return modules;
 }
 
+bool g_logging = true;
+
 std::vector<Call>& MutableLog() {
     static std::vector<Call> log;
     return log;
+}
+
+void Append(const Call& call) {
+    if (g_logging) MutableLog().push_back(call);
 }
 
 ModuleState& State(const std::string& module) {
@@ -99,7 +105,7 @@ KAM_Status RunEntry(ModuleState& state, Entry entry, Call call) {
     call.what = kEntryNames[entry];
     SendEvents(state, cfg.events, call);
     call.status = cfg.status;
-    MutableLog().push_back(call);
+    Append(call);
     if (cfg.hook) cfg.hook();
     return cfg.status;
 }
@@ -121,7 +127,10 @@ ModuleConfig& Config(const std::string& module) { return State(module).config; }
 void Reset() {
     for (auto& [name, state] : Modules()) state->config = DefaultConfig(name);
     MutableLog().clear();
+    g_logging = true;
 }
+
+void SetLogging(bool on) { g_logging = on; }
 
 const std::vector<Call>& Log() { return MutableLog(); }
 
@@ -244,7 +253,7 @@ KAM_Status OnSlot(const char* module, int pattern, Slot slot, std::int32_t type,
         call.written2 = cfg.output2;
     }
     // Logged before the hook runs, so calls the hook causes follow this one.
-    MutableLog().push_back(call);
+    Append(call);
     if (cfg.hook) cfg.hook();
     if (hasOutputs && cfg.writeOutputs && args.size() >= 2) {
         double* o1 = args[args.size() - 2];

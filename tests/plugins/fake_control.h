@@ -160,6 +160,9 @@ FAKECTL_API ModuleConfig DefaultConfig(const std::string& module);
 FAKECTL_API void Reset();
 // Every call since the last Reset, in order.
 FAKECTL_API const std::vector<Call>& Log();
+// Turns the call log on (the default, and after Reset) or off: a benchmark
+// that calls slots millions of times turns it off so the log does not grow.
+FAKECTL_API void SetLogging(bool on);
 // Calls of one module (and of one kind when what is given).
 FAKECTL_API std::vector<Call> CallsOf(const std::string& module, const std::string& what = "");
 // The sink the module last received (nullptr before any).

@@ -62,8 +62,8 @@ const char* OutputFormat(std::int32_t key) noexcept { return FindFormat(kOutputF
 bool FormatMessage(const char* format, const char* name, const double* values, int valueCount,
                    char* out, std::size_t capacity) noexcept {
     if (out == nullptr || capacity == 0) return false;
-    static constexpr char kDoubleSpec[] = "%.5e";
-    constexpr std::size_t kDoubleSpecLength = sizeof kDoubleSpec - 1;
+    static constexpr char kDoubleConversion[] = "%.5e";
+    constexpr std::size_t kDoubleConversionLength = sizeof kDoubleConversion - 1;
     std::size_t used = 0;
     bool fits = true;
     auto put = [&](const char* text, std::size_t length) {
@@ -81,7 +81,7 @@ bool FormatMessage(const char* format, const char* name, const double* values, i
             const char* text = name != nullptr ? name : "";
             put(text, std::strlen(text));
             p += 2;
-        } else if (std::strncmp(p, kDoubleSpec, kDoubleSpecLength) == 0) {
+        } else if (std::strncmp(p, kDoubleConversion, kDoubleConversionLength) == 0) {
             if (nextValue < valueCount && values != nullptr) {
                 // to_chars writes what printf's "%.5e" writes in the C locale,
                 // with an exponent of at least two digits.
@@ -93,7 +93,7 @@ bool FormatMessage(const char* format, const char* name, const double* values, i
                 fits = false;
             }
             ++nextValue;
-            p += kDoubleSpecLength;
+            p += kDoubleConversionLength;
         } else if (p[0] == '%' && p[1] == '%') {
             put("%", 1);
             p += 2;

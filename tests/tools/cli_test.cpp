@@ -260,6 +260,20 @@ TEST_F(CliTest, EarthGainTableFollowsTheReferencePattern) {
     }
 }
 
+// BSSRX_012_V1 computes its own peak, 10 log(0.65 (pi d)^2), and has a
+// cross-polar curve: 25 dB under the peak on the axis.
+TEST_F(CliTest, CrossPolarGainHasItsOwnColumn) {
+    const Result r = Cli({"gain", "BSSRX_012_V1", "--diameter", "0.6", "--frequency", "12000",
+                          "--angles", "0"});
+    ASSERT_EQ(r.code, kamtool::kExitOk) << r.out << r.err;
+    const double d = 0.6 / (kSpeedOfLight / 12000e6);
+    const double peak = 10 * std::log10(0.65 * std::pow(3.14159265358979323846 * d, 2));
+    const std::vector<Row> rows = TableRows(r.out);
+    ASSERT_EQ(rows.size(), 1u) << r.out;
+    EXPECT_NEAR(Value(rows[0].value), peak, kTolerance);
+    EXPECT_NEAR(Value(rows[0].valueX), peak - 25, kTolerance);
+}
+
 // PARAB_014_V1: G = GainMax + max(-12 (phi/Phi0)^2, floor), with the floor
 // given by name and by position.
 TEST_F(CliTest, SpecificStructureIsBuiltFromItsDescription) {
@@ -331,6 +345,15 @@ TEST_F(CliTest, FailedCallsShowTheirStatusAndEventLines) {
                                           "TL Valid. Phi (-1.00000e+01) is out of limits "
                                           "[0.00000e+00,1.80000e+02].")))
         << r.out;
+
+    // A level the isotropic pattern never reaches: no angle, and the status.
+    const Result never = Cli({"contour", "ISOTR_111_V1", "--levels", "-3"});
+    EXPECT_EQ(never.code, kamtool::kExitFailed);
+    const std::vector<Row> neverRows = TableRows(never.out);
+    ASSERT_EQ(neverRows.size(), 1u) << never.out;
+    EXPECT_EQ(neverRows[0].status, -6010);
+    EXPECT_EQ(neverRows[0].value, "-");
+    EXPECT_TRUE(Contains(never.out, "KAM->      KAM_Std/ISOTR_111_V1/ Error  # -6010. ")) << never.out;
 
     // An earth pattern has no contour: the type mismatch is reported.
     const Result contour = Cli({"contour", "FSREF_001_V1", "--phi0", "1", "--levels", "-3"});

@@ -210,7 +210,7 @@ bool Parse(Context& ctx, cxxopts::Options& options, int argc, const char* const*
     for (const std::string& a : args) pointers.push_back(a.c_str());
     result = options.parse(static_cast<int>(pointers.size()), pointers.data());
     if (result.count("help")) {
-        ctx.out << options.help();
+        ctx.out << options.help({"", "parameters", "angles", "levels"});
         return false;
     }
     if (!result.unmatched().empty())
@@ -538,16 +538,19 @@ int RunDescribe(Context& ctx, int argc, const char* const* argv) {
     return ExitCode(ctx);
 }
 
+// The positional PATTERN, the library to look in, the validation switch, and
+// the inputs that gain and contour tables share, in the "parameters" group.
 void AddPatternInputOptions(cxxopts::Options& options) {
     options.add_options()("library", "look in this library only", cxxopts::value<std::string>(),
-                          "NAME")("pattern", "pattern name", cxxopts::value<std::string>())(
-        "specific", "specific structure: values in element order, or name=value pairs",
-        cxxopts::value<std::string>(), "LIST")(
-        "phi0", "Phi0 [deg]", cxxopts::value<std::string>(), "X")(
-        "beamlet", "Beamlet [deg] (space patterns)", cxxopts::value<std::string>(), "B")(
-        "no-validate", "switch input validation off for this command");
+                          "NAME")("no-validate", "switch input validation off for this command")(
+        "pattern", "pattern name", cxxopts::value<std::string>());
     options.parse_positional({"pattern"});
     options.positional_help("PATTERN");
+    options.add_options("parameters")("beamlet", "Beamlet [deg] (space patterns)",
+                                      cxxopts::value<std::string>(), "B")(
+        "phi0", "Phi0 [deg]", cxxopts::value<std::string>(), "X")(
+        "specific", "specific structure: values in element order, or name=value pairs",
+        cxxopts::value<std::string>(), "LIST");
 }
 
 // The off-axis angles of a gain table: --angles, or --from/--to/--step.
@@ -571,11 +574,13 @@ int RunGain(Context& ctx, int argc, const char* const* argv) {
         "Gain table of a pattern over off-axis angles. The pattern's type chooses the earth or\n"
         "the space computation; parameters not given are absent (NoValue).");
     AddCommonOptions(options);
-    AddPatternInputOptions(options);
-    options.add_options()("gainmax", "GainMax [dBi]", cxxopts::value<std::string>(), "G")(
+    options.add_options("parameters")("gainmax", "GainMax [dBi]", cxxopts::value<std::string>(),
+                                      "G")(
         "diameter", "Diameter [m] (earth patterns)", cxxopts::value<std::string>(), "D")(
         "frequency", "Frequency [MHz] (earth patterns)", cxxopts::value<std::string>(), "F")(
-        "efficiency", "Efficiency, 0..1 (earth patterns)", cxxopts::value<std::string>(), "E")(
+        "efficiency", "Efficiency, 0..1 (earth patterns)", cxxopts::value<std::string>(), "E");
+    AddPatternInputOptions(options);
+    options.add_options("angles")(
         "from", "first angle [deg]", cxxopts::value<std::string>()->default_value("0"), "A")(
         "to", "last angle [deg]", cxxopts::value<std::string>()->default_value("180"), "B")(
         "step", "angle step [deg]", cxxopts::value<std::string>()->default_value("1"), "S")(
@@ -641,7 +646,7 @@ int RunContour(Context& ctx, int argc, const char* const* argv) {
                              "Contour angles of a space pattern for relative gain levels [dB].");
     AddCommonOptions(options);
     AddPatternInputOptions(options);
-    options.add_options()("levels", "relative gain levels, -100 <= L < 0",
+    options.add_options("levels")("levels", "relative gain levels, -100 <= L < 0",
                           cxxopts::value<std::string>()->default_value("-3,-10,-20"), "LIST");
     cxxopts::ParseResult result;
     if (!Parse(ctx, options, argc, argv, result)) return kExitOk;

@@ -77,7 +77,14 @@ bool FormatMessage(const char* format, const char* name, const double* values, i
     };
     int nextValue = 0;
     for (const char* p = format != nullptr ? format : ""; *p != '\0';) {
-        if (p[0] == '%' && p[1] == 's') {
+        if (p[0] != '%') {
+            // Literal text up to the next conversion, in one piece.
+            const char* next = std::strchr(p, '%');
+            const std::size_t length = next != nullptr ? static_cast<std::size_t>(next - p)
+                                                       : std::strlen(p);
+            put(p, length);
+            p += length;
+        } else if (p[1] == 's') {
             const char* text = name != nullptr ? name : "";
             put(text, std::strlen(text));
             p += 2;
@@ -94,7 +101,7 @@ bool FormatMessage(const char* format, const char* name, const double* values, i
             }
             ++nextValue;
             p += kDoubleConversionLength;
-        } else if (p[0] == '%' && p[1] == '%') {
+        } else if (p[1] == '%') {
             put("%", 1);
             p += 2;
         } else {

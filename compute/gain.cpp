@@ -7,11 +7,12 @@
 #include "libraries/registry.h"
 #include "validation/validation.h"
 
-// Steps shared by both exports, after the argument checks: the outputs hold
-// NoValue until the gain function has been called, then what it wrote into
-// two working doubles that start at 0.0, whatever its status. Result: the gain
-// function's negative status, else its positive one, else the validation
-// warning, else 0.
+// Both exports, after their argument checks: the outputs hold NoValue until
+// the gain function has been called, then what it wrote into two working
+// doubles that start at 0.0, whatever its status. The validators and the gain
+// function share pointers to the call's own copies of the inputs. Result: the
+// gain function's negative status, else its positive one, else the
+// validation's warning, else 0.
 
 extern "C" KAM_API KAM_Status KAM_CALL KAM_EarthPatternGain(KAM_LibraryId libraryId,
                                                             const char* patternName,

@@ -19,9 +19,9 @@ extern const PatternDef kIsotropic013, kParabola014;
 
 namespace eartha {
 
-// How much a call checks. Validation runs every check and reports warnings
-// about the domain; a gain call with GainValid on repeats the errors; with
-// GainValid off it keeps only what computing needs (inputs absent or not
+// How much a call checks. Validation runs every check and alone reports the
+// warnings (+6003, +6008); a gain call with GainValid on repeats the errors;
+// with GainValid off it keeps only what computing needs (inputs absent or not
 // finite, D/lambda not a positive finite number, an undefined main lobe).
 enum class Mode { kValidate, kGainChecked, kGainFree };
 inline Mode GainMode() { return GainValid() ? Mode::kGainChecked : Mode::kGainFree; }
@@ -73,8 +73,9 @@ struct Call {
 std::int32_t ReadInputs(const char* pattern, const Domain& domain, const double* gainMax,
                         const double* diameter, const double* frequency, Call& call);
 
-// Derives D/lambda and runs the domain checks the mode asks for: +6008 when
-// it is estimated from GainMax with only one of Diameter and Frequency given;
+// Derives D/lambda and runs the domain checks the mode asks for: +6008
+// (kValidate only) when it is estimated from GainMax with only one of
+// Diameter and Frequency given;
 // -6002 for a D/lambda that is not a positive finite number (every mode);
 // -6002 outside the defined band or below the defined D/lambda (not with
 // kGainFree); +6003 outside the recommended band or D/lambda (kValidate

@@ -49,7 +49,8 @@ std::int32_t Derive(const char* pattern, const Domain& domain, Mode mode, Call& 
         call.d = DOverLambda(call.diameter, call.frequency);
     } else {
         call.d = DOverLambdaFromGain(call.gainMax);
-        if (domain.source == DSource::kApertureOrGain && (haveD || haveF))
+        if (mode == Mode::kValidate && domain.source == DSource::kApertureOrGain &&
+            (haveD || haveF))
             result = Report(kEstimatedFromGain,
                             "%s: only %s is given, not %s: D/lambda %g is estimated from "
                             "GainMax %g.",

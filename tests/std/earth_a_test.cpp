@@ -419,8 +419,9 @@ struct StatusCase {
 
 const std::vector<StatusCase>& StatusCases() {
     static const std::vector<StatusCase> cases = {
-        {"FSREF_001_V1", {50, 1.0}, 10, 1, 6008, "only Diameter"},
-        {"FSREF_001_V1", {50, kNoValue, 12000}, 10, 1, 6008, "only Frequency"},
+        {"FSREF_001_V1", {50, 1.0}, 10, -1, 6008, "only Diameter"},
+        {"FSREF_001_V1", {50, kNoValue, 12000}, 10, -1, 6008, "only Frequency"},
+        {"FSREF_001_V1", {50, 1.0}, 10, 1, 0, ""},  // the warning is validateInput's alone
         {"FSREF_001_V1", {kNoValue, 1.0, kF}, 10, 0, -6001, "GainMax is absent"},
         {"FSREF_001_V1", Dish(50, 100), kNoValue, 0, -6001, "Phi is absent"},
         {"FSREF_001_V1", Dish(kNaN, 100), 10, 0, -6011, "GainMax is nan"},
@@ -684,6 +685,16 @@ TEST_F(EarthAExports, GainAndEventsAsACallerSeesThem) {
     EXPECT_EQ(e.code, 6003);
     EXPECT_STREQ(e.patternName, "FSOBJ_003_V1");
     EXPECT_NE(std::string(e.text).find("below 50"), std::string::npos) << e.text;
+    // +6008 comes from validateInput alone: one event, and the call's result.
+    while (KAM_GetNextEvent(&e) == 0) {
+    }
+    EXPECT_EQ(KAM_EarthPatternGain(std, "FSREF_001_V1", 50, 1.0, kNoValue, kNoValue,
+                                   KAM_NOVALUE_STRUCT, 10, kNoValue, &g, &gx),
+              6008);
+    EXPECT_NEAR(g, 32 - 25 * lg(10), 1e-9);  // d = 10^(42.3/20) = 130: phimin = 1
+    int estimated = 0;
+    while (KAM_GetNextEvent(&e) == 0) estimated += e.code == 6008 ? 1 : 0;
+    EXPECT_EQ(estimated, 1);
     // An error of the validator ends the call with NoValue outputs; with the
     // checks off (host and library) the formula is computed.
     EXPECT_EQ(KAM_EarthPatternGain(std, "NGSOE_006_V1", 30, 19 / 32., kF, kNoValue,

@@ -26,15 +26,6 @@ namespace eartha {
 enum class Mode { kValidate, kGainChecked, kGainFree };
 inline Mode GainMode() { return GainValid() ? Mode::kGainChecked : Mode::kGainFree; }
 
-// An input; a null pointer counts as absent.
-inline double Read(const double* x) { return x != nullptr ? *x : g_host.noValue; }
-
-// An input the computation needs: 0 when given and finite, -6001 when
-// absent, -6011 when NaN or infinite; reported with the input's name.
-std::int32_t Need(const char* pattern, const char* input, double x);
-// An input used when given: 0 when absent or finite, -6011 otherwise.
-std::int32_t Allow(const char* pattern, const char* input, double x);
-
 // A frequency band in MHz, both ends inside; {0, 0} stands for no band.
 struct Band {
     double lowMHz;
@@ -114,22 +105,8 @@ double CoordinationGain(const MainLobe& lobe, bool large, double p);
 // 29 - 25 log phi below 10, 34 - 30 log phi below 34.1, then -12, -7, -12.
 double WideAngleEnvelope(double p);
 
-// Reads the specific structure (the defaults for the NoValue structure):
-// -6011 for a field that is not finite (every mode), -6005 for one outside
-// its range (not with kGainFree); reported, naming the field.
-std::int32_t LoadFields(const PatternDef& pattern, const void* specific, Mode mode,
-                        double* values);
-
-// Phi of a gain call: -6001 / -6011 as Need, else p = the folded off-axis angle.
+// Phi of a gain call: -6001 / -6011 as NeedValue, else p = the folded off-axis angle.
 std::int32_t OffAxis(const char* pattern, const double* phi, double& p);
-
-// Ends a failed gain call: both outputs get NoValue; returns status.
-std::int32_t Fail(std::int32_t status, double* gain, double* gainX);
-// Ends a computed gain call: Gain gets g, GainX gx (NoValue for a co-polar
-// only pattern); returns status. A gain that is not finite (inputs far
-// outside the definition while the checks are off) fails with -6002.
-std::int32_t Deliver(const char* pattern, std::int32_t status, double p, double g, double gx,
-                     double* gain, double* gainX);
 
 }  // namespace eartha
 }  // namespace kamstd

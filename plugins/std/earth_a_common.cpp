@@ -13,32 +13,20 @@ bool Outside(const Band& band, double f) { return f < band.lowMHz || f > band.hi
 
 }  // namespace
 
-std::int32_t Need(const char* pattern, const char* input, double x) {
-    if (IsAbsent(x))
-        return Report(kAbsentInput, "%s: %s is absent; the pattern needs it.", pattern, input);
-    return Allow(pattern, input, x);
-}
-
-std::int32_t Allow(const char* pattern, const char* input, double x) {
-    if (IsAbsent(x) || std::isfinite(x)) return 0;
-    return Report(kNotFinite, "%s: %s is %g; the pattern needs a finite number.", pattern, input,
-                  x);
-}
-
 std::int32_t ReadInputs(const char* pattern, const Domain& domain, const double* gainMax,
                         const double* diameter, const double* frequency, Call& call) {
     call.gainMax = domain.takesGainMax ? Read(gainMax) : g_host.noValue;
     call.diameter = Read(diameter);
     call.frequency = Read(frequency);
     call.d = 0.0;
-    std::int32_t s = domain.takesGainMax ? Need(pattern, "GainMax", call.gainMax) : 0;
+    std::int32_t s = domain.takesGainMax ? NeedValue(pattern, "GainMax", call.gainMax) : 0;
     if (s < 0) return s;
     const bool apertureOnly = domain.source == DSource::kAperture;
-    s = apertureOnly ? Need(pattern, "Diameter", call.diameter)
-                     : Allow(pattern, "Diameter", call.diameter);
+    s = apertureOnly ? NeedValue(pattern, "Diameter", call.diameter)
+                     : OptionalValue(pattern, "Diameter", call.diameter);
     if (s < 0) return s;
-    return domain.source == DSource::kApertureOrGain ? Allow(pattern, "Frequency", call.frequency)
-                                                      : Need(pattern, "Frequency", call.frequency);
+    return domain.source == DSource::kApertureOrGain ? OptionalValue(pattern, "Frequency", call.frequency)
+                                                      : NeedValue(pattern, "Frequency", call.frequency);
 }
 
 std::int32_t Derive(const char* pattern, const Domain& domain, Mode mode, Call& call) {
@@ -126,40 +114,11 @@ double WideAngleEnvelope(double p) {
     return -12.0;
 }
 
-std::int32_t LoadFields(const PatternDef& pattern, const void* specific, Mode mode,
-                        double* values) {
-    ReadFields(pattern, specific, values);
-    for (int i = 0; i < pattern.fieldCount; ++i)
-        if (!std::isfinite(values[i]))
-            return Report(kNotFinite, "%s: field %s is %g; the pattern needs a finite number.",
-                          pattern.name, pattern.fields[i].name, values[i]);
-    return mode == Mode::kGainFree ? 0 : CheckFields(pattern, values);
-}
-
 std::int32_t OffAxis(const char* pattern, const double* phi, double& p) {
     const double x = Read(phi);
-    const std::int32_t s = Need(pattern, "Phi", x);
+    const std::int32_t s = NeedValue(pattern, "Phi", x);
     p = s < 0 ? 0.0 : FoldAngle(x);
     return s;
-}
-
-std::int32_t Fail(std::int32_t status, double* gain, double* gainX) {
-    if (gain != nullptr) *gain = g_host.noValue;
-    if (gainX != nullptr) *gainX = g_host.noValue;
-    return status;
-}
-
-std::int32_t Deliver(const char* pattern, std::int32_t status, double p, double g, double gx,
-                     double* gain, double* gainX) {
-    if (!std::isfinite(g) || !(std::isfinite(gx) || IsAbsent(gx)))
-        return Fail(Report(kOutOfDomain,
-                           "%s: the inputs give no finite gain at Phi %g; they lie outside the "
-                           "pattern's definition.",
-                           pattern, p),
-                    gain, gainX);
-    if (gain != nullptr) *gain = g;
-    if (gainX != nullptr) *gainX = gx;
-    return status;
 }
 
 }  // namespace kamstd::eartha

@@ -27,10 +27,6 @@ constexpr const char* kName010 = "SRES__010_V1";
 constexpr const char* kName011 = "RASTA_011_V1";
 constexpr const char* kName012 = "BSSRX_012_V1";
 
-// G(eta) = 10 log(eta (pi d)^2), summed in logarithms so that no huge d
-// overflows the square.
-double Aperture(double eta, double d) { return 10.0 * Log10(eta) + 20.0 * Log10(kPi * d); }
-
 // The inputs of a call of this family, in parameter order, then D/lambda and
 // the domain. efficiency: how the pattern takes it.
 enum class Efficiency { kRequired, kOptional, kFixed };
@@ -48,8 +44,8 @@ std::int32_t PrepareAperture(const char* name, const Domain& domain, Efficiency 
     if (s < 0) return s;
     if (efficiency != Efficiency::kFixed) {
         in.eta = Read(eta);
-        s = efficiency == Efficiency::kRequired ? Need(name, "Efficiency", in.eta)
-                                                : Allow(name, "Efficiency", in.eta);
+        s = efficiency == Efficiency::kRequired ? NeedValue(name, "Efficiency", in.eta)
+                                                : OptionalValue(name, "Efficiency", in.eta);
         if (s < 0) return s;
         if (IsAbsent(in.eta)) in.eta = kDefaultEfficiency;
     }
@@ -97,8 +93,7 @@ KAM_Status KAM_CALL Gain010(double*, double* diameter, double* frequency, double
                                            in);
     if (s < 0) return Fail(s, gain, gainX);
     const double d = in.call.d;
-    return Deliver(kName010, s, in.p, Curve010(Aperture(in.eta, d), d, in.p), g_host.noValue,
-                   gain, gainX);
+    return Deliver(kName010, in.p, Curve010(ApertureGain(in.eta, d), d, in.p), gain, gainX);
 }
 
 // ---- 011 -----------------------------------------------------------------
@@ -118,7 +113,7 @@ std::int32_t Prepare011(Mode mode, double* diameter, double* frequency, double* 
     if (s < 0) return s;
     const double d = in.call.d;
     const std::int32_t m =
-        MakeMainLobe(kName011, "Gmax", Aperture(in.eta, d), d, G1Astronomy(d), lobe);
+        MakeMainLobe(kName011, "Gmax", ApertureGain(in.eta, d), d, G1Astronomy(d), lobe);
     return m < 0 ? m : s;
 }
 
@@ -136,7 +131,7 @@ KAM_Status KAM_CALL Gain011(double*, double* diameter, double* frequency, double
     const std::int32_t s =
         Prepare011(GainMode(), diameter, frequency, efficiency, phi, true, in, lobe);
     if (s < 0) return Fail(s, gain, gainX);
-    return Deliver(kName011, s, in.p, Curve011(lobe, in.p), g_host.noValue, gain, gainX);
+    return Deliver(kName011, in.p, Curve011(lobe, in.p), gain, gainX);
 }
 
 // ---- 012 -----------------------------------------------------------------
@@ -175,7 +170,7 @@ std::int32_t Prepare012(Mode mode, double* diameter, double* frequency, const do
     if (s < 0) return s;
     const double d = in.call.d;
     const std::int32_t m =
-        MakeMainLobe(kName012, "Gmax", Aperture(kBssEfficiency, d), d, G1Bss(d), lobe);
+        MakeMainLobe(kName012, "Gmax", ApertureGain(kBssEfficiency, d), d, G1Bss(d), lobe);
     return m < 0 ? m : s;
 }
 
@@ -191,8 +186,8 @@ KAM_Status KAM_CALL Gain012(double*, double* diameter, double* frequency, double
     MainLobe lobe;
     const std::int32_t s = Prepare012(GainMode(), diameter, frequency, phi, true, in, lobe);
     if (s < 0) return Fail(s, gain, gainX);
-    return Deliver(kName012, s, in.p, Copolar012(lobe, in.p),
-                   Crosspolar012(lobe.gainMax, lobe.d, in.p), gain, gainX);
+    return DeliverPair(kName012, in.p, Copolar012(lobe, in.p),
+                       Crosspolar012(lobe.gainMax, lobe.d, in.p), gain, gainX);
 }
 
 }  // namespace

@@ -8,8 +8,6 @@
 namespace kamstd {
 namespace {
 
-using namespace earthb;
-
 constexpr const char* kName = "COORD_025_V1";
 constexpr double kLowestD = 35.0;   // D/lambda, inclusive
 constexpr double kLargeD = 100.0;   // from here on the large-antenna row

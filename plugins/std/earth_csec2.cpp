@@ -8,8 +8,6 @@
 namespace kamstd {
 namespace {
 
-using namespace earthb;
-
 constexpr const char* kName = "CSEC2_021_V1";
 constexpr double kBeamConstant = 50.8;  // deg, the uniform cut's K
 constexpr double kNullFactor = 0.88;    // first null at Phi0 / 0.88 below the peak
@@ -25,10 +23,7 @@ constexpr FieldDef kFields[kFieldCount] = {
 // thetaStart (-6005 naming thetaEnd).
 std::int32_t Fields(const void* specific, double* f, bool checkRanges) {
     if (const std::int32_t s = LoadFields(kCosecant021, specific, f, checkRanges)) return s;
-    if (checkRanges && !(f[kThetaEnd] > f[kThetaStart]))
-        return Report(kBadField, "%s: field thetaEnd = %g must be above thetaStart = %g.", kName,
-                      f[kThetaEnd], f[kThetaStart]);
-    return 0;
+    return checkRanges ? FieldAbove(kCosecant021, f, kThetaEnd, kThetaStart) : 0;
 }
 
 // S(el): the sinc main beam centred on the elevation tilt, in dB.
@@ -63,18 +58,18 @@ KAM_Status KAM_CALL ValidateInput(double* gainMax, double*, double*, double*, vo
 
 KAM_Status KAM_CALL ValidateAll(double*, double*, double*, double*, void*, double* phi,
                                 double* phi0) {
-    return NeedAngles(kName, Read(phi), Read(phi0));
+    return NeedAngles(kName, phi, phi0);
 }
 
-// gain: G = GainMax + Rel at el = 90 - p; GainX NoValue. Phi0 <= 0 fails
-// whatever GainValid says (the beam divides by it); field ranges are checked
-// while GainValid is on.
+// gain: G = GainMax + Rel at el = 90 - p; GainX NoValue. Phi0 above 0 and
+// the field ranges are checked while GainValid is on.
 KAM_Status KAM_CALL Gain(double* gainMaxIn, double*, double*, double*, void* specific,
                          double* phiIn, double* phi0In, double* gain, double* gainX) {
     const double gainMax = Read(gainMaxIn), phi = Read(phiIn), phi0 = Read(phi0In);
     double f[kFieldCount];
     std::int32_t s = NeedValue(kName, "GainMax", gainMax);
-    if (s == 0) s = NeedAngles(kName, phi, phi0);
+    if (s == 0) s = NeedValue(kName, "Phi", phi);
+    if (s == 0) s = NeedPhi0(kName, phi0In);
     if (s == 0) s = Fields(specific, f, GainValid());
     if (s != 0) return Fail(s, gain, gainX);
     return Deliver(kName, phi, gainMax + Rel(f, phi0, FoldAngle(phi)), gain, gainX);

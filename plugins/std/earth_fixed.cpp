@@ -69,8 +69,7 @@ KAM_Status KAM_CALL Gain008(double* gainMax, double* diameter, double* frequency
     double p = 0.0;
     const std::int32_t s = Prepare008(GainMode(), gainMax, diameter, frequency, phi, &p, lobe);
     if (s < 0) return Fail(s, gain, gainX);
-    return Deliver(kName008, s, p, Curve008(lobe, Read(frequency), p), g_host.noValue, gain,
-                   gainX);
+    return Deliver(kName008, p, Curve008(lobe, Read(frequency), p), gain, gainX);
 }
 
 // ---- 009 -----------------------------------------------------------------
@@ -114,7 +113,7 @@ KAM_Status KAM_CALL Gain009(double* gainMax, double* diameter, double* frequency
     double p = 0.0;
     const std::int32_t s = Prepare009(GainMode(), gainMax, diameter, frequency, phi, &p, lobe);
     if (s < 0) return Fail(s, gain, gainX);
-    return Deliver(kName009, s, p, Curve009(lobe, p), g_host.noValue, gain, gainX);
+    return Deliver(kName009, p, Curve009(lobe, p), gain, gainX);
 }
 
 }  // namespace

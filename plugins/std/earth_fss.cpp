@@ -159,7 +159,7 @@ std::int32_t GainSimple(const Simple& pattern, double* gainMax, double* diameter
             MakeMainLobe(pattern.name, "GainMax", call.gainMax, call.d, pattern.g1(call.d), lobe);
         if (m < 0) return Fail(m, gain, gainX);
     }
-    return Deliver(pattern.name, s, p, pattern.gain(call, lobe, p), g_host.noValue, gain, gainX);
+    return Deliver(pattern.name, p, pattern.gain(call, lobe, p), gain, gainX);
 }
 
 // The two slots of a Simple pattern.
@@ -190,7 +190,7 @@ double Curve007(double gainMax, double d, double theta, double p) {
 std::int32_t Prepare007(Mode mode, double* gainMax, double* diameter, double* frequency,
                         void* specific, Call& call, double& theta, const double* phi, double* p) {
     std::int32_t s = ReadInputs(kName007, kAsymmetricDomain, gainMax, diameter, frequency, call);
-    if (s >= 0) s = LoadFields(kFssAsymmetric007, specific, mode, &theta);
+    if (s >= 0) s = LoadFields(kFssAsymmetric007, specific, &theta, mode != Mode::kGainFree);
     if (s >= 0 && p != nullptr) s = OffAxis(kName007, phi, *p);
     if (s >= 0) s = Derive(kName007, kAsymmetricDomain, mode, call);
     return s;
@@ -212,8 +212,7 @@ KAM_Status KAM_CALL Gain007(double* gainMax, double* diameter, double* frequency
     const std::int32_t s = Prepare007(GainMode(), gainMax, diameter, frequency, specific, call,
                                       theta, phi, &p);
     if (s < 0) return Fail(s, gain, gainX);
-    return Deliver(kName007, s, p, Curve007(call.gainMax, call.d, theta, p),
-                   g_host.noValue, gain, gainX);
+    return Deliver(kName007, p, Curve007(call.gainMax, call.d, theta, p), gain, gainX);
 }
 
 }  // namespace

@@ -8,8 +8,6 @@
 namespace kamstd {
 namespace {
 
-using namespace earthb;
-
 // ---- 026 TV receiving antenna ---------------------------------------------
 
 constexpr const char* kTvName = "TVRX4_026_V1";

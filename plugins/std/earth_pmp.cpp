@@ -9,7 +9,12 @@
 namespace kamstd {
 namespace {
 
-using namespace earthb;
+// Electrical tilt: the elevation theta seen by an antenna whose beam is
+// tilted down by tilt degrees.
+double TiltedElevation(double theta, double tilt) {
+    const double x = theta + tilt;
+    return x >= 0.0 ? 90.0 * x / (90.0 + tilt) : 90.0 * x / (90.0 - tilt);
+}
 
 // ---- 022 omnidirectional --------------------------------------------------
 

@@ -8,8 +8,6 @@
 namespace kamstd {
 namespace {
 
-using namespace earthb;
-
 struct RadarCut {
     const char* name;
     const char* title;
@@ -79,18 +77,19 @@ KAM_Status KAM_CALL ValidateInput(double* gainMax, double*, double*, double*, vo
 template <int I>
 KAM_Status KAM_CALL ValidateAll(double*, double*, double*, double*, void*, double* phi,
                                 double* phi0) {
-    return NeedAngles(kCuts[I].name, Read(phi), Read(phi0));
+    return NeedAngles(kCuts[I].name, phi, phi0);
 }
 
-// gain: G = GainMax + Rel; GainX NoValue. Phi0 <= 0 fails whatever GainValid
-// says: the formulas divide by it.
+// gain: G = GainMax + Rel; GainX NoValue. Phi0 <= 0 fails while GainValid is
+// on; with it off, a Phi0 of 0 gives no finite gain (-6002).
 template <int I>
 KAM_Status KAM_CALL Gain(double* gainMaxIn, double*, double*, double*, void*, double* phiIn,
                          double* phi0In, double* gain, double* gainX) {
     const RadarCut& c = kCuts[I];
     const double gainMax = Read(gainMaxIn), phi = Read(phiIn), phi0 = Read(phi0In);
     std::int32_t s = NeedValue(c.name, "GainMax", gainMax);
-    if (s == 0) s = NeedAngles(c.name, phi, phi0);
+    if (s == 0) s = NeedValue(c.name, "Phi", phi);
+    if (s == 0) s = NeedPhi0(c.name, phi0In);
     if (s != 0) return Fail(s, gain, gainX);
     return Deliver(c.name, phi, gainMax + RadarRel(c, FoldAngle(phi), phi0), gain, gainX);
 }

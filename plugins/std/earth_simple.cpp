@@ -1,7 +1,5 @@
 // The two earth patterns defined by GainMax alone: 013, isotropic, and 014, a
 // parabolic main lobe -12 (phi/Phi0)^2 that stops at a floor.
-#include <algorithm>
-
 #include "earth_a.h"
 
 namespace kamstd {
@@ -17,40 +15,29 @@ constexpr FieldDef kParabolaFields[] = {{"floor", "dB", -30.0, -100.0, -3.0, fal
 // ---- 013 -----------------------------------------------------------------
 
 KAM_Status KAM_CALL Validate013(double* gainMax, double*, double*, double*, void*) {
-    return Need(kName013, "GainMax", Read(gainMax));
+    return NeedValue(kName013, "GainMax", Read(gainMax));
 }
 
 KAM_Status KAM_CALL Gain013(double* gainMax, double*, double*, double*, void*, double*, double*,
                             double* gain, double* gainX) {
     const double g = Read(gainMax);
-    const std::int32_t s = Need(kName013, "GainMax", g);
+    const std::int32_t s = NeedValue(kName013, "GainMax", g);
     if (s < 0) return Fail(s, gain, gainX);
-    return Deliver(kName013, s, 0.0, g, g_host.noValue, gain, gainX);
+    return Deliver(kName013, 0.0, g, gain, gainX);
 }
 
 // ---- 014 -----------------------------------------------------------------
 
-// Phi0, the full half-power beamwidth: needed, finite and above 0 (every mode).
-std::int32_t CheckPhi0(const double* phi0) {
-    const double x = Read(phi0);
-    const std::int32_t s = Need(kName014, "Phi0", x);
-    if (s < 0 || x > 0.0) return s;
-    return Report(kOutOfDomain,
-                  "%s: Phi0 %g is not above 0; the pattern needs a positive beamwidth.", kName014,
-                  x);
-}
-
 KAM_Status KAM_CALL Validate014(double* gainMax, double*, double*, double*, void* specific) {
-    std::int32_t s = Need(kName014, "GainMax", Read(gainMax));
+    std::int32_t s = NeedValue(kName014, "GainMax", Read(gainMax));
     double floor = 0.0;
-    if (s >= 0) s = LoadFields(kParabola014, specific, Mode::kValidate, &floor);
+    if (s >= 0) s = LoadFields(kParabola014, specific, &floor, true);
     return s;
 }
 
 KAM_Status KAM_CALL ValidateAll014(double*, double*, double*, double*, void*, double* phi,
                                    double* phi0) {
-    const std::int32_t s = Need(kName014, "Phi", Read(phi));
-    return s < 0 ? s : CheckPhi0(phi0);
+    return NeedAngles(kName014, phi, phi0);
 }
 
 KAM_Status KAM_CALL Gain014(double* gainMax, double*, double*, double*, void* specific,
@@ -58,14 +45,13 @@ KAM_Status KAM_CALL Gain014(double* gainMax, double*, double*, double*, void* sp
     const double g = Read(gainMax);
     double floor = 0.0;
     double p = 0.0;
-    std::int32_t s = Need(kName014, "GainMax", g);
-    if (s >= 0) s = LoadFields(kParabola014, specific, GainMode(), &floor);
+    std::int32_t s = NeedValue(kName014, "GainMax", g);
+    if (s >= 0) s = LoadFields(kParabola014, specific, &floor, GainValid());
     if (s >= 0) s = OffAxis(kName014, phi, p);
-    if (s >= 0) s = CheckPhi0(phi0);
+    if (s >= 0) s = NeedPhi0(kName014, phi0);
     if (s < 0) return Fail(s, gain, gainX);
     const double t = p / Read(phi0);
-    return Deliver(kName014, s, p, g + std::max(-12.0 * t * t, floor), g_host.noValue, gain,
-                   gainX);
+    return Deliver(kName014, p, g + MaxOf(-12.0 * t * t, floor), gain, gainX);
 }
 
 }  // namespace

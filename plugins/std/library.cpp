@@ -104,28 +104,6 @@ double FoldAngle(double phi) {
     return p;
 }
 
-void ReadFields(const PatternDef& pattern, const void* specific, double* values) {
-    if (specific == nullptr || IsAbsentStruct(specific)) {
-        for (int i = 0; i < pattern.fieldCount; ++i) values[i] = pattern.fields[i].defaultValue;
-        return;
-    }
-    std::memcpy(values, specific, sizeof(double) * static_cast<std::size_t>(pattern.fieldCount));
-}
-
-std::int32_t CheckFields(const PatternDef& pattern, const double* values) {
-    for (int i = 0; i < pattern.fieldCount; ++i) {
-        const FieldDef& f = pattern.fields[i];
-        const double v = values[i];
-        if (!(v >= f.lowest && v <= f.highest))
-            return Report(kBadField, "%s: field %s = %g is outside [%g, %g].", pattern.name, f.name,
-                          v, f.lowest, f.highest);
-        if (f.whole && v != std::floor(v))
-            return Report(kBadField, "%s: field %s = %g must be a whole number.", pattern.name,
-                          f.name, v);
-    }
-    return 0;
-}
-
 }  // namespace kamstd
 
 using namespace kamstd;

@@ -9,8 +9,6 @@
 namespace kamstd {
 namespace {
 
-using namespace space;
-
 constexpr double kRelFloor = -100.0;  // dB, the lowest relative level
 
 // 20 log|f|, never below -100 dB (a null gives -100).
@@ -54,12 +52,8 @@ struct Taylor {
 // (whole, 2 to 12); the other ranges only when check is set.
 std::int32_t LoadTaylor(const void* specific, bool check, Taylor* t) {
     double v[kTaylorFieldCount];
-    if (std::int32_t s = LoadFields(kTaylor115, specific, true, v, check)) return s;
-    const FieldDef& nbarField = kTaylorFields[kNbar];
-    if (!(v[kNbar] >= nbarField.lowest && v[kNbar] <= nbarField.highest &&
-          v[kNbar] == std::floor(v[kNbar])))
-        return Report(kBadField, "%s: field nbar = %g must be a whole number in [%g, %g].",
-                      kTaylor, v[kNbar], nbarField.lowest, nbarField.highest);
+    if (std::int32_t s = LoadFields(kTaylor115, specific, v, check, true)) return s;
+    if (std::int32_t s = CheckField(kTaylor115, kNbar, v[kNbar])) return s;
     t->nbar = static_cast<int>(v[kNbar]);
     const double a = std::acosh(std::pow(10.0, v[kSlr] / 20.0)) / kPi;
     const double half = t->nbar - 0.5;
@@ -142,16 +136,14 @@ constexpr double kU3 = 1.616340;  // 2 J1(u3)/u3 = 1/sqrt 2
 double AiryRel(const void*, double u) { return RelativeLevel(Airy(u)); }
 
 KAM_Status KAM_CALL AiryValidateAll(double*, double*, void*, double*, double* phi0) {
-    if (std::int32_t s = OptionalValue(kAiry, "Phi0", phi0)) return s;
-    return Given(phi0) ? PositivePhi0(kAiry, *phi0) : 0;
+    return OptionalPhi0(kAiry, phi0);
 }
 
 KAM_Status KAM_CALL AiryGain(double* gainMax, double*, void*, double* phi, double* phi0,
                              double* gain, double* gainX) {
     std::int32_t s = NeedValue(kAiry, "GainMax", gainMax);
     if (s == 0) s = NeedValue(kAiry, "Phi", phi);
-    if (s == 0) s = NeedValue(kAiry, "Phi0", phi0);
-    if (s == 0 && GainValid()) s = PositivePhi0(kAiry, *phi0);
+    if (s == 0) s = NeedPhi0(kAiry, phi0);
     if (s != 0) return Fail(s, gain, gainX);
     const double p = FoldAngle(*phi);
     const double halfBeam = std::sin(*phi0 / 2.0 * kDegree);
@@ -164,8 +156,7 @@ KAM_Status KAM_CALL AiryGain(double* gainMax, double*, void*, double* phi, doubl
 KAM_Status KAM_CALL AiryContour(double* gainRel, double*, void*, double* phi0, double* phi,
                                 double*) {
     std::int32_t s = NeedValue(kAiry, "GainRel", gainRel);
-    if (s == 0) s = NeedValue(kAiry, "Phi0", phi0);
-    if (s == 0 && GainValid()) s = PositivePhi0(kAiry, *phi0);
+    if (s == 0) s = NeedPhi0(kAiry, phi0);
     if (s == 0) s = ContourLevel(kAiry, *gainRel, phi);
     if (s != 0) return s < 0 ? s : 0;
     const double level = *gainRel;

@@ -8,8 +8,6 @@
 namespace kamstd {
 namespace {
 
-using namespace space;
-
 constexpr const char* kName = "FROFF_109_V1";
 constexpr double kDefaultBmin = 0.6;   // deg
 constexpr double kPlateau = -25.23;    // dB, -12 * 1.45^2
@@ -29,9 +27,8 @@ std::int32_t CheckBmin(double bmin) {
                                 "minimum beamwidth.", kName, bmin);
 }
 
-// Phi0 > 0 and Phi0 >= Bmin (-6002, -6006 otherwise).
+// Phi0 >= Bmin (-6006 otherwise).
 std::int32_t CheckPhi0(double phi0, double bmin) {
-    if (std::int32_t s = PositivePhi0(kName, phi0)) return s;
     if (phi0 >= bmin) return 0;
     return Report(kPhi0BelowBeamlet, "%s: Phi0 %g is smaller than Beamlet (Bmin) %g.", kName,
                   phi0, bmin);
@@ -47,7 +44,7 @@ KAM_Status KAM_CALL ValidateInput(double* gainMax, double* beamlet, void*) {
 KAM_Status KAM_CALL ValidateAll(double*, double* beamlet, void*, double*, double* phi0) {
     double bmin;
     if (std::int32_t s = LoadBmin(beamlet, &bmin)) return s;
-    if (std::int32_t s = OptionalValue(kName, "Phi0", phi0)) return s;
+    if (std::int32_t s = OptionalPhi0(kName, phi0)) return s;
     return Given(phi0) ? CheckPhi0(*phi0, bmin) : 0;
 }
 
@@ -69,7 +66,7 @@ KAM_Status KAM_CALL Gain(double* gainMax, double* beamlet, void*, double* phi, d
     std::int32_t s = NeedValue(kName, "GainMax", gainMax);
     if (s == 0) s = LoadBmin(beamlet, &bmin);
     if (s == 0) s = NeedValue(kName, "Phi", phi);
-    if (s == 0) s = NeedValue(kName, "Phi0", phi0);
+    if (s == 0) s = NeedPhi0(kName, phi0);
     if (s == 0 && GainValid()) s = CheckBmin(bmin);
     if (s == 0 && GainValid()) s = CheckPhi0(*phi0, bmin);
     if (s != 0) return Fail(s, gain, gainX);
@@ -84,7 +81,7 @@ KAM_Status KAM_CALL Contour(double* gainRel, double* beamlet, void*, double* phi
     double bmin = kDefaultBmin;
     std::int32_t s = NeedValue(kName, "GainRel", gainRel);
     if (s == 0) s = LoadBmin(beamlet, &bmin);
-    if (s == 0) s = NeedValue(kName, "Phi0", phi0);
+    if (s == 0) s = NeedPhi0(kName, phi0);
     if (s == 0 && GainValid()) s = CheckBmin(bmin);
     if (s == 0 && GainValid()) s = CheckPhi0(*phi0, bmin);
     if (s == 0) s = ContourLevel(kName, *gainRel, phi);

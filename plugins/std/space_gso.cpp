@@ -8,8 +8,6 @@
 namespace kamstd {
 namespace {
 
-using namespace space;
-
 constexpr double kFloor = 0.0;          // LF, dBi
 constexpr double kLowestMargin = 0.018;  // GainMax + LS must reach it
 
@@ -42,8 +40,7 @@ std::int32_t ValidateInput(const GsoConstants& c, double* gainMax) {
 }
 
 std::int32_t ValidateAll(const GsoConstants& c, double* phi0) {
-    if (std::int32_t s = OptionalValue(c.def->name, "Phi0", phi0)) return s;
-    return Given(phi0) ? PositivePhi0(c.def->name, *phi0) : 0;
+    return OptionalPhi0(c.def->name, phi0);
 }
 
 // G(psi) in dBi; segments in order, the first match wins.
@@ -62,7 +59,7 @@ std::int32_t Gain(const GsoConstants& c, double* gainMax, double* phi, double* p
     if (s == 0) s = NeedValue(name, "Phi", phi);
     if (s == 0) s = NeedValue(name, "Phi0", phi0);
     if (s == 0 && GainValid()) s = CheckGain(c, *gainMax);
-    if (s == 0 && GainValid()) s = PositivePhi0(name, *phi0);
+    if (s == 0) s = PositivePhi0(name, *phi0);
     if (s != 0) return Fail(s, gain, gainX);
     const double psi = FoldAngle(*phi);
     return Deliver(name, psi, GsoGain(c, *gainMax, psi, *phi0), gain, gainX);
@@ -72,8 +69,7 @@ std::int32_t Gain(const GsoConstants& c, double* gainMax, double* phi, double* p
 std::int32_t Contour(const GsoConstants& c, double* gainRel, double* phi0, double* phi) {
     const char* name = c.def->name;
     std::int32_t s = NeedValue(name, "GainRel", gainRel);
-    if (s == 0) s = NeedValue(name, "Phi0", phi0);
-    if (s == 0 && GainValid()) s = PositivePhi0(name, *phi0);
+    if (s == 0) s = NeedPhi0(name, phi0);
     if (s == 0) s = ContourLevel(name, *gainRel, phi);
     if (s != 0) return s < 0 ? s : 0;
     const double level = *gainRel;

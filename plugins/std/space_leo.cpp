@@ -8,24 +8,20 @@
 namespace kamstd {
 namespace {
 
-using namespace space;
-
 constexpr const char* kName = "NGLEO_108_V1";
 constexpr double kLs = -6.75;   // dB, the main lobe's level at Y
 constexpr double kFloor = 5.0;  // LF, dBi
 constexpr double kY = 1.5;      // end of the main lobe, in psi_b
 
 KAM_Status KAM_CALL ValidateAll(double*, double*, void*, double*, double* phi0) {
-    if (std::int32_t s = OptionalValue(kName, "Phi0", phi0)) return s;
-    return Given(phi0) ? PositivePhi0(kName, *phi0) : 0;
+    return OptionalPhi0(kName, phi0);
 }
 
 KAM_Status KAM_CALL Gain(double* gainMax, double*, void*, double* phi, double* phi0,
                          double* gain, double* gainX) {
     std::int32_t s = NeedValue(kName, "GainMax", gainMax);
     if (s == 0) s = NeedValue(kName, "Phi", phi);
-    if (s == 0) s = NeedValue(kName, "Phi0", phi0);
-    if (s == 0 && GainValid()) s = PositivePhi0(kName, *phi0);
+    if (s == 0) s = NeedPhi0(kName, phi0);
     if (s != 0) return Fail(s, gain, gainX);
     const double psi = FoldAngle(*phi);
     const double psib = *phi0;
@@ -44,8 +40,7 @@ KAM_Status KAM_CALL Gain(double* gainMax, double*, void*, double* phi, double* p
 // First angle at which Rel <= L, without the floor (it depends on GainMax).
 KAM_Status KAM_CALL Contour(double* gainRel, double*, void*, double* phi0, double* phi, double*) {
     std::int32_t s = NeedValue(kName, "GainRel", gainRel);
-    if (s == 0) s = NeedValue(kName, "Phi0", phi0);
-    if (s == 0 && GainValid()) s = PositivePhi0(kName, *phi0);
+    if (s == 0) s = NeedPhi0(kName, phi0);
     if (s == 0) s = ContourLevel(kName, *gainRel, phi);
     if (s != 0) return s < 0 ? s : 0;
     const double level = *gainRel;

@@ -8,8 +8,6 @@
 namespace kamstd {
 namespace {
 
-using namespace space;
-
 constexpr double kFloor = 0.0;  // LF, dBi
 constexpr double kA = 2.58;     // main-lobe end for z = 1, in psi_b
 constexpr double kB = 6.32;     // plateau end, in psi_b
@@ -33,7 +31,7 @@ constexpr NgsoConstants kNgso[] = {
 
 // Fields: z.
 std::int32_t LoadZ(const NgsoConstants& c, const void* specific, bool check, double* z) {
-    if (std::int32_t s = LoadFields(*c.def, specific, false, z, check)) return s;
+    if (std::int32_t s = LoadFields(*c.def, specific, z, check)) return s;
     if (!check || *z < c.zmax) return 0;
     return Report(kBadField, "%s: field z = %g must be below %g.", c.def->name, *z, c.zmax);
 }
@@ -55,8 +53,7 @@ std::int32_t ValidateInput(const NgsoConstants& c, double* gainMax, void* specif
 }
 
 std::int32_t ValidateAll(const NgsoConstants& c, double* phi0) {
-    if (std::int32_t s = OptionalValue(c.def->name, "Phi0", phi0)) return s;
-    return Given(phi0) ? PositivePhi0(c.def->name, *phi0) : 0;
+    return OptionalPhi0(c.def->name, phi0);
 }
 
 double MainLobeEnd(const NgsoConstants& c, double z) {
@@ -84,7 +81,7 @@ std::int32_t Gain(const NgsoConstants& c, double* gainMax, void* specific, doubl
     if (s == 0) s = NeedValue(name, "Phi", phi);
     if (s == 0) s = NeedValue(name, "Phi0", phi0);
     if (s == 0 && GainValid()) s = CheckGain(c, *gainMax);
-    if (s == 0 && GainValid()) s = PositivePhi0(name, *phi0);
+    if (s == 0) s = PositivePhi0(name, *phi0);
     if (s != 0) return Fail(s, gain, gainX);
     const double psi = FoldAngle(*phi);
     return Deliver(name, psi, NgsoGain(c, *gainMax, z, psi, *phi0), gain, gainX);
@@ -98,8 +95,7 @@ std::int32_t Contour(const NgsoConstants& c, double* gainRel, void* specific, do
     double z = 1.0;
     std::int32_t s = NeedValue(name, "GainRel", gainRel);
     if (s == 0) s = LoadZ(c, specific, GainValid(), &z);
-    if (s == 0) s = NeedValue(name, "Phi0", phi0);
-    if (s == 0 && GainValid()) s = PositivePhi0(name, *phi0);
+    if (s == 0) s = NeedPhi0(name, phi0);
     if (s == 0) s = ContourLevel(name, *gainRel, phi);
     if (s != 0) return s < 0 ? s : 0;
     const double level = *gainRel;

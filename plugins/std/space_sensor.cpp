@@ -8,8 +8,6 @@
 namespace kamstd {
 namespace {
 
-using namespace space;
-
 // ---- 112 ------------------------------------------------------------------
 
 constexpr const char* kPassive = "PSENS_112_V1";
@@ -47,20 +45,19 @@ double FarLevel(double d) { return -13.0 - 5.0 * Log10(d); }
 KAM_Status KAM_CALL PassiveValidateInput(double* gainMax, double*, void* specific) {
     double eta;
     if (std::int32_t s = OptionalValue(kPassive, "GainMax", gainMax)) return s;
-    if (std::int32_t s = LoadFields(kPassiveSensor112, specific, false, &eta, true)) return s;
+    if (std::int32_t s = LoadFields(kPassiveSensor112, specific, &eta, true)) return s;
     return Given(gainMax) ? CheckDomain(DFromGain(*gainMax, eta), eta, "GainMax") : 0;
 }
 
 KAM_Status KAM_CALL PassiveValidateAll(double*, double*, void*, double*, double* phi0) {
-    if (std::int32_t s = OptionalValue(kPassive, "Phi0", phi0)) return s;
-    return Given(phi0) ? PositivePhi0(kPassive, *phi0) : 0;
+    return OptionalPhi0(kPassive, phi0);
 }
 
 KAM_Status KAM_CALL PassiveGain(double* gainMax, double*, void* specific, double* phi, double*,
                                 double* gain, double* gainX) {
     double eta = 0.0;
     std::int32_t s = NeedValue(kPassive, "GainMax", gainMax);
-    if (s == 0) s = LoadFields(kPassiveSensor112, specific, false, &eta, GainValid());
+    if (s == 0) s = LoadFields(kPassiveSensor112, specific, &eta, GainValid());
     if (s == 0) s = NeedValue(kPassive, "Phi", phi);
     const double d = s == 0 ? DFromGain(*gainMax, eta) : 0.0;
     if (s == 0 && GainValid()) s = CheckDomain(d, eta, "GainMax");
@@ -82,9 +79,8 @@ KAM_Status KAM_CALL PassiveContour(double* gainRel, double*, void* specific, dou
                                    double* phi, double*) {
     double eta = 0.0;
     std::int32_t s = NeedValue(kPassive, "GainRel", gainRel);
-    if (s == 0) s = LoadFields(kPassiveSensor112, specific, false, &eta, GainValid());
-    if (s == 0) s = NeedValue(kPassive, "Phi0", phi0);
-    if (s == 0 && GainValid()) s = PositivePhi0(kPassive, *phi0);
+    if (s == 0) s = LoadFields(kPassiveSensor112, specific, &eta, GainValid());
+    if (s == 0) s = NeedPhi0(kPassive, phi0);
     const double d = s == 0 ? DFromPhi0(*phi0) : 0.0;
     if (s == 0 && GainValid()) s = CheckDomain(d, eta, "Phi0");
     if (s == 0) s = ContourLevel(kPassive, *gainRel, phi);

@@ -8,8 +8,6 @@
 namespace kamstd {
 namespace {
 
-using namespace space;
-
 constexpr const char* kParabola = "PARAB_110_V1";
 constexpr const char* kIsotropic = "ISOTR_111_V1";
 
@@ -18,22 +16,20 @@ constexpr FieldDef kFloorField[] = {{"floor", "dB", -30.0, -100.0, -3.0, false}}
 KAM_Status KAM_CALL ParabolaValidateInput(double* gainMax, double*, void* specific) {
     if (std::int32_t s = OptionalValue(kParabola, "GainMax", gainMax)) return s;
     double floor;
-    return LoadFields(kParabola110, specific, false, &floor, true);
+    return LoadFields(kParabola110, specific, &floor, true);
 }
 
 KAM_Status KAM_CALL ParabolaValidateAll(double*, double*, void*, double*, double* phi0) {
-    if (std::int32_t s = OptionalValue(kParabola, "Phi0", phi0)) return s;
-    return Given(phi0) ? PositivePhi0(kParabola, *phi0) : 0;
+    return OptionalPhi0(kParabola, phi0);
 }
 
 KAM_Status KAM_CALL ParabolaGain(double* gainMax, double*, void* specific, double* phi,
                                  double* phi0, double* gain, double* gainX) {
     double floor = 0.0;
     std::int32_t s = NeedValue(kParabola, "GainMax", gainMax);
-    if (s == 0) s = LoadFields(kParabola110, specific, false, &floor, GainValid());
+    if (s == 0) s = LoadFields(kParabola110, specific, &floor, GainValid());
     if (s == 0) s = NeedValue(kParabola, "Phi", phi);
-    if (s == 0) s = NeedValue(kParabola, "Phi0", phi0);
-    if (s == 0 && GainValid()) s = PositivePhi0(kParabola, *phi0);
+    if (s == 0) s = NeedPhi0(kParabola, phi0);
     if (s != 0) return Fail(s, gain, gainX);
     const double p = FoldAngle(*phi);
     const double t = p / *phi0;
@@ -46,9 +42,8 @@ KAM_Status KAM_CALL ParabolaContour(double* gainRel, double*, void* specific, do
                                     double* phi, double*) {
     double floor = 0.0;
     std::int32_t s = NeedValue(kParabola, "GainRel", gainRel);
-    if (s == 0) s = LoadFields(kParabola110, specific, false, &floor, GainValid());
-    if (s == 0) s = NeedValue(kParabola, "Phi0", phi0);
-    if (s == 0 && GainValid()) s = PositivePhi0(kParabola, *phi0);
+    if (s == 0) s = LoadFields(kParabola110, specific, &floor, GainValid());
+    if (s == 0) s = NeedPhi0(kParabola, phi0);
     if (s == 0) s = ContourLevel(kParabola, *gainRel, phi);
     if (s != 0) return s < 0 ? s : 0;
     const double level = *gainRel;

@@ -1,6 +1,7 @@
 // Shared pieces of the standard pattern library: the record each pattern is
 // described by, the values the host writes into the library, the library's
-// statuses, and the small helpers every pattern family uses.
+// statuses, and the helpers every pattern family uses (defined in
+// std_common.cpp).
 #pragma once
 
 #include <cmath>
@@ -89,6 +90,8 @@ std::int32_t Report(std::int32_t code, const char* format, ...)
 // Off-axis angle: |phi|, reduced modulo 360 and folded into [0, 180].
 double FoldAngle(double phi);
 
+constexpr double kDegree = kPi / 180.0;  // radians per degree
+
 inline double Log10(double x) { return std::log10(x); }
 // lambda = c / (f * 1e6) first, then D / lambda.
 inline double DOverLambda(double diameterM, double frequencyMHz) {
@@ -97,17 +100,97 @@ inline double DOverLambda(double diameterM, double frequencyMHz) {
 }
 // 20 log(D/lambda) = GainMax - 7.7.
 inline double DOverLambdaFromGain(double gainMax) { return std::pow(10.0, (gainMax - 7.7) / 20.0); }
-// G(eta) = 10 log(eta (pi D/lambda)^2).
+// G(eta) = 10 log(eta (pi D/lambda)^2), summed in logarithms so that no huge
+// D/lambda overflows the square (nor a tiny one underflows it).
 inline double ApertureGain(double efficiency, double d) {
-    const double x = kPi * d;
-    return 10.0 * std::log10(efficiency * x * x);
+    return 10.0 * Log10(efficiency) + 20.0 * (Log10(kPi) + Log10(d));
 }
 
-// Fills values[0..fieldCount) from the structure, or with the defaults when
-// it is the NoValue structure.
-void ReadFields(const PatternDef& pattern, const void* specific, double* values);
-// Checks every field against its range (and wholeness): 0, or -6005 naming
-// the first bad field (reported).
-std::int32_t CheckFields(const PatternDef& pattern, const double* values);
+// The larger of a and b, or NaN when either is NaN (std::max and std::fmax
+// would hide a NaN that inputs outside the definition produce while the
+// checks are off).
+inline double MaxOf(double a, double b) { return (a != a || b != b) ? a + b : (a > b ? a : b); }
+
+// Bessel function of the first kind of order n at |x|; NaN where it has no
+// value (never throws).
+double BesselJ(int n, double x);
+
+// ---- Inputs ------------------------------------------------------------------
+
+// An input as a slot receives it; a null pointer counts as absent.
+inline double Read(const double* x) { return x != nullptr ? *x : g_host.noValue; }
+// True when the input holds a value (not NoValue); the pointer may be null.
+inline bool Given(const double* x) { return !IsAbsent(Read(x)); }
+
+// An input the computation needs: 0 when given and finite; -6001 when absent,
+// -6011 when NaN or infinite; each reported with the input's name.
+std::int32_t NeedValue(const char* pattern, const char* input, double x);
+inline std::int32_t NeedValue(const char* pattern, const char* input, const double* x) {
+    return NeedValue(pattern, input, Read(x));
+}
+// An input used when given: 0 when absent or finite, -6011 (reported) otherwise.
+std::int32_t OptionalValue(const char* pattern, const char* input, double x);
+inline std::int32_t OptionalValue(const char* pattern, const char* input, const double* x) {
+    return OptionalValue(pattern, input, Read(x));
+}
+
+// Phi0 of the patterns that use it: 0 when above 0, else -6002 (reported).
+std::int32_t PositivePhi0(const char* pattern, double phi0);
+// Phi0 of a validator that takes it when given: -6011 when not finite,
+// -6002 when not above 0; 0 when absent.
+std::int32_t OptionalPhi0(const char* pattern, const double* phi0);
+// Phi and Phi0 of a validateAll that needs both: -6001, -6011 as
+// NeedValue, then Phi0 above 0 (-6002).
+std::int32_t NeedAngles(const char* pattern, const double* phi, const double* phi0);
+// Phi0 of a gain or contour call: needed (-6001, -6011), and above 0
+// (-6002) whatever GainValid says, since the formulas divide by it.
+std::int32_t NeedPhi0(const char* pattern, const double* phi0);
+
+// ---- Specific structure --------------------------------------------------------
+
+// Reads the specific structure into values: the defaults for the NoValue
+// structure (or -6001 when required and the structure is absent). Every
+// field must be finite (-6011 naming it); with checkRanges every field must
+// also lie in its range and be whole where it must (-6005 naming it).
+std::int32_t LoadFields(const PatternDef& pattern, const void* specific, double* values,
+                        bool checkRanges, bool required = false);
+// One field against its range and wholeness: 0, or -6005 naming it (reported).
+std::int32_t CheckField(const PatternDef& pattern, int index, double value);
+// A condition between two fields, value[second] > value[first]: 0, or -6005
+// naming the second (reported).
+std::int32_t FieldAbove(const PatternDef& pattern, const double* values, int second, int first);
+
+// ---- Results -------------------------------------------------------------------
+
+// Ends a failed gain call: both outputs (where not null) get the NoValue
+// double; returns status.
+std::int32_t Fail(std::int32_t status, double* gain, double* gainX);
+// Ends a computed gain call of a co-polar-only pattern: Gain gets g, GainX
+// the NoValue double; 0. A g that is not finite (inputs outside the
+// definition while the checks are off) fails with -6002 instead.
+std::int32_t Deliver(const char* pattern, double phi, double g, double* gain, double* gainX);
+// As Deliver, for a pattern with a cross-polar curve: GainX gets gx, which
+// must be finite as well.
+std::int32_t DeliverPair(const char* pattern, double phi, double g, double gx, double* gain,
+                         double* gainX);
+
+// ---- Contours ------------------------------------------------------------------
+
+// Level of a contour call: 0 when the level is below 0 and the contour is to
+// be computed; 1 when the level is exactly 0 (Phi = 0, written here); -6010
+// for a level above 0, which no pattern reaches (reported).
+std::int32_t ContourLevel(const char* pattern, double level, double* phi);
+// Ends a computed contour call: Phi gets the angle (PhiX is never written);
+// 0. An angle that is not a number gives -6002 and leaves Phi untouched.
+std::int32_t DeliverAngle(const char* pattern, double level, double angle, double* phi);
+// A level the envelope never reaches: -6010, reported with the level and the
+// lowest level the pattern's envelope has (its floor); Phi stays untouched.
+std::int32_t NotReached(const char* pattern, double level, double lowest);
+// Contour by bisection on the main lobe of rel, which falls monotonically from
+// rel(0) > level to rel(un) <= level: halves [0, un], keeping rel(lo) > level
+// and rel(hi) <= level, until hi - lo <= 1e-15 un or after 200 halvings, and
+// returns hi. Pattern data arrive through context.
+double BisectMainLobe(double (*rel)(const void* context, double u), const void* context,
+                      double level, double un);
 
 }  // namespace kamstd

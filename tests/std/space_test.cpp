@@ -654,12 +654,14 @@ TEST_F(Space, Statuses) {
          -6010,
          {"-10", "-3.24"}},
         // A formula that gives no number is refused, not hidden behind a floor or the -100 clamp.
-        {"110 0/0, checks off",
+        // Phi0 0 is refused whatever GainValid says: the formulas divide by it.
+        {"110 Phi0 0, checks off",
          [] { return Gain("PARAB_110_V1", {.gainMax = 40, .phi = 0, .phi0 = 0}, 0); },
          -6002,
-         {"Phi 0"}},
+         {"Phi0 0"}},
+        // sin(Phi0/2) of a denormal Phi0: u = u3 sin(1 deg) / 5e-321 overflows.
         {"116 J1(inf), checks off",
-         [] { return Gain("AIRYS_116_V1", {.gainMax = 40, .phi = 1, .phi0 = 0}, 0); },
+         [] { return Gain("AIRYS_116_V1", {.gainMax = 40, .phi = 1, .phi0 = 1e-320}, 0); },
          -6002,
          {"Phi 1"}},
     };

@@ -17,14 +17,7 @@
 
 namespace {
 
-using stdtest::kNoValue;
-
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kDeg = kPi / 180.0;
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-double lg(double x) {
-    return std::log10(x);
-}
+using namespace stdtest;  // kNoValue, kPi, kDeg, kNaN, kInf, lg, Specific, fixtures
 
 // One set of inputs of an earth gain call.
 struct In {
@@ -39,26 +32,14 @@ struct Out {
     std::vector<stdtest::CapturedEvent> events;
 };
 
-void* Specific(In& in) {
-    return in.fields.empty() ? KAM_NOVALUE_STRUCT : in.fields.data();
-}
-
-class EarthB : public ::testing::Test {
+class EarthB : public SlotTest {
 protected:
-    void SetUp() override { LIP_SetEventLogHandler(&stdtest::CaptureSink); }
-    void TearDown() override { stdtest::Library(1); }
-
-    static const KAM_PatternInfo& P(const char* name) {
-        const KAM_PatternInfo* p = stdtest::Pattern(name);
-        EXPECT_NE(p, nullptr) << name;
-        return *p;
-    }
     static Out Gain(const char* name, In in, int gainValid = 1) {
         const KAM_PatternInfo& p = P(name);
         stdtest::Library(gainValid);
         Out o{0, -1.0, -1.0, {}};
         o.status = p.gain.earth(&in.gainMax, &in.diameter, &in.frequency, &in.efficiency,
-                                Specific(in), &in.phi, &in.phi0, &o.gain, &o.gainX);
+                                Specific(in.fields), &in.phi, &in.phi0, &o.gain, &o.gainX);
         o.events = stdtest::Events();
         return o;
     }
@@ -76,10 +57,10 @@ protected:
         Out o{0, 0, 0, {}};
         if (p.validateInput.earth)
             o.status = p.validateInput.earth(&in.gainMax, &in.diameter, &in.frequency,
-                                             &in.efficiency, Specific(in));
+                                             &in.efficiency, Specific(in.fields));
         if (o.status >= 0 && p.validateAll.earth) {
             const int s = p.validateAll.earth(&in.gainMax, &in.diameter, &in.frequency,
-                                              &in.efficiency, Specific(in), &in.phi, &in.phi0);
+                                              &in.efficiency, Specific(in.fields), &in.phi, &in.phi0);
             if (s != 0) o.status = s;
         }
         o.events = stdtest::Events();
@@ -663,28 +644,11 @@ TEST_F(EarthB, RecordsDescribeTheCatalogue) {
 
 // ---- Through the host's exports, as a caller uses them --------------------------
 
-class EarthBExports : public ::testing::Test {
+class EarthBExports : public HostTest {
 protected:
-    void SetUp() override {
-        KAM_SetNullEventHandler();  // keeps the queue for the test to read
-        KAM_EnableEventLog();
-    }
-    void TearDown() override {
-        KAM_EnableInputParamValid();
-        KAM_EnableGainValid();
-        KAM_SetDefaultEventHandler();
-        LIP_SetEventLogHandler(&stdtest::CaptureSink);  // the slot tests' own sink
-        stdtest::Library(1);
-    }
     static int Gain(const char* name, In in, double& g, double& gx) {
         return KAM_EarthPatternGain(KAM_ALL_LIBRARIES, name, in.gainMax, in.diameter, in.frequency,
-                                    in.efficiency, Specific(in), in.phi, in.phi0, &g, &gx);
-    }
-    static std::vector<KAM_EventRecord> TakeEvents() {
-        std::vector<KAM_EventRecord> events;
-        KAM_EventRecord e;
-        while (events.size() < 16 && KAM_GetNextEvent(&e) == 0) events.push_back(e);
-        return events;
+                                    in.efficiency, Specific(in.fields), in.phi, in.phi0, &g, &gx);
     }
 };
 

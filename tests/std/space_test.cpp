@@ -18,16 +18,9 @@
 
 namespace {
 
-using stdtest::kNoValue;
+using namespace stdtest;  // kNoValue, kPi, kDeg, kNaN, kInf, lg, Specific, fixtures
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kDeg = kPi / 180.0;
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kTight = 1e-9;  // values derived from the formulas
-double lg(double x) {
-    return std::log10(x);
-}
 
 struct In {
     double gainMax = kNoValue, beamlet = kNoValue;
@@ -41,15 +34,11 @@ struct Out {
     std::vector<stdtest::CapturedEvent> events;
 };
 
-void* Specific(In& in) {
-    return in.fields.empty() ? KAM_NOVALUE_STRUCT : in.fields.data();
-}
-
 Out Gain(const char* name, In in, int gainValid = 1) {
     const KAM_PatternInfo* p = stdtest::Pattern(name);
     stdtest::Library(gainValid);
     Out o{0, -1.0, -1.0, {}};
-    o.status = p->gain.space(&in.gainMax, &in.beamlet, Specific(in), &in.phi, &in.phi0, &o.value,
+    o.status = p->gain.space(&in.gainMax, &in.beamlet, Specific(in.fields), &in.phi, &in.phi0, &o.value,
                              &o.valueX);
     o.events = stdtest::Events();
     return o;
@@ -66,7 +55,7 @@ Out Contour(const char* name, double level, In in, int gainValid = 1) {
     const KAM_PatternInfo* p = stdtest::Pattern(name);
     stdtest::Library(gainValid);
     Out o{0, kNoValue, kNoValue, {}};
-    o.status = p->contour.space(&level, &in.beamlet, Specific(in), &in.phi0, &o.value, &o.valueX);
+    o.status = p->contour.space(&level, &in.beamlet, Specific(in.fields), &in.phi0, &o.value, &o.valueX);
     o.events = stdtest::Events();
     EXPECT_EQ(o.valueX, kNoValue) << name;
     return o;
@@ -77,9 +66,9 @@ Out Validate(const char* name, In in) {
     stdtest::Library(1);
     Out o{0, kNoValue, kNoValue, {}};
     if (p->validateInput.space)
-        o.status = p->validateInput.space(&in.gainMax, &in.beamlet, Specific(in));
+        o.status = p->validateInput.space(&in.gainMax, &in.beamlet, Specific(in.fields));
     if (o.status == 0 && p->validateAll.space)
-        o.status = p->validateAll.space(&in.gainMax, &in.beamlet, Specific(in), &in.phi, &in.phi0);
+        o.status = p->validateAll.space(&in.gainMax, &in.beamlet, Specific(in.fields), &in.phi, &in.phi0);
     o.events = stdtest::Events();
     return o;
 }
@@ -98,11 +87,7 @@ void Expect(const Out& o, int status, const std::vector<std::string>& numbers = 
             << o.events[0].text << " lacks " << n;
 }
 
-class Space : public ::testing::Test {
-protected:
-    void SetUp() override { LIP_SetEventLogHandler(&stdtest::CaptureSink); }
-    void TearDown() override { stdtest::Library(1); }
-};
+class Space : public SlotTest {};
 
 // ---- The formulas, written from the definitions ------------------------------
 
@@ -685,6 +670,10 @@ TEST_F(Space, Phi0NotPositive) {
         Expect(Gain(name, {.gainMax = 40, .beamlet = 1e-3, .phi = 1, .phi0 = -1}), -6002,
                {"Phi0", "-1"});
         Expect(Contour(name, -3, {.beamlet = 1e-3, .phi0 = 0}), -6002, {"Phi0"});
+        // The formulas divide by Phi0: refused with the checks off as well.
+        Expect(Gain(name, {.gainMax = 40, .beamlet = 1e-3, .phi = 1, .phi0 = 0}, 0), -6002,
+               {"Phi0", "0"});
+        Expect(Contour(name, -3, {.beamlet = 1e-3, .phi0 = -1}, 0), -6002, {"Phi0", "-1"});
     }
 }
 
@@ -926,21 +915,8 @@ TEST_F(Space, CatalogueRecords) {
 
 // Restores the host's switches, and hands the library back the capturing
 // sink the other tests use.
-class SpaceThroughHost : public ::testing::Test {
+class SpaceThroughHost : public HostTest {
 protected:
-    void SetUp() override {
-        ASSERT_EQ(KAM_IfInited(), 1);
-        input_ = KAM_IfInputParamValidEnabled();
-        gainValid_ = KAM_IfGainValidEnabled();
-        KAM_EnableInputParamValid();
-        KAM_EnableGainValid();
-    }
-    void TearDown() override {
-        input_ ? KAM_EnableInputParamValid() : KAM_DisableInputParamValid();
-        gainValid_ ? KAM_EnableGainValid() : KAM_DisableGainValid();
-        LIP_SetEventLogHandler(&stdtest::CaptureSink);
-        stdtest::Library(1);
-    }
     static int Gain(const char* name, double gainMax, double beamlet, void* specific, double phi,
                     double phi0) {
         gainX_ = 0;
@@ -953,9 +929,6 @@ protected:
                                        &phi_, &phiX_);
     }
     static inline double gain_ = 0, gainX_ = 0, phi_ = 0, phiX_ = 0;
-
-private:
-    int input_ = 1, gainValid_ = 1;
 };
 
 TEST_F(SpaceThroughHost, GainAndContour) {

@@ -39,17 +39,10 @@ std::int32_t Derive(const char* pattern, const Domain& domain, Mode mode, Call& 
         call.d = DOverLambdaFromGain(call.gainMax);
         if (mode == Mode::kValidate && domain.source == DSource::kApertureOrGain &&
             (haveD || haveF))
-            result = Report(kEstimatedFromGain,
-                            "%s: only %s is given, not %s: D/lambda %g is estimated from "
-                            "GainMax %g.",
-                            pattern, haveD ? "Diameter" : "Frequency",
-                            haveD ? "Frequency" : "Diameter", call.d, call.gainMax);
+            result = EstimatedFromGain(pattern, call.diameter, call.frequency, call.d,
+                                       call.gainMax);
     }
-    if (!(call.d > 0.0) || !std::isfinite(call.d))
-        return Report(kOutOfDomain,
-                      "%s: D/lambda %g is not a positive finite number; the pattern cannot be "
-                      "computed.",
-                      pattern, call.d);
+    if (const std::int32_t s = CheckDOverLambda(pattern, call.d)) return s;
     if (mode == Mode::kGainFree) return result;
     if (haveF && HasBand(domain.defined) && Outside(domain.defined, call.frequency))
         return Report(kOutOfDomain,
@@ -84,11 +77,7 @@ std::int32_t Prepare(const char* pattern, const Domain& domain, Mode mode, const
 std::int32_t MakeMainLobe(const char* pattern, const char* label, double gainMax, double d,
                           double g1, MainLobe& lobe) {
     lobe = {gainMax, d, g1, 0.0};
-    if (gainMax < g1)
-        return Report(kGainBelowG1,
-                      "%s: %s %g dBi is below the first side-lobe level G1 = %g dBi (D/lambda %g); "
-                      "the main lobe is undefined.",
-                      pattern, label, gainMax, g1, d);
+    if (gainMax < g1) return BelowG1(pattern, label, gainMax, g1, d);
     lobe.phim = (20.0 / d) * std::sqrt(gainMax - g1);
     return 0;
 }

@@ -30,7 +30,7 @@ std::int32_t ReadInputs(double diameter, double frequency, double efficiency, In
 }
 
 std::int32_t CheckDomain(const Inputs& in) {
-    if (!(in.d > 0.0)) return Report(kOutOfDomain, "%s: D/lambda %g is not above 0.", kName, in.d);
+    if (const std::int32_t s = CheckDOverLambda(kName, in.d)) return s;
     if (!(in.efficiency > 0.0 && in.efficiency <= 1.0))
         return Report(kOutOfDomain, "%s: Efficiency %g is outside (0, 1].", kName, in.efficiency);
     return 0;

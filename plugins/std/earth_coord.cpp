@@ -38,16 +38,13 @@ Shape MakeShape(double gainMax, double diameter, double frequency) {
 // that is not a positive finite number (-6002) are refused in every mode;
 // D/lambda below 35 (-6002) only when checkRange.
 std::int32_t CheckDomain(const Shape& s, double gainMax, bool checkRange) {
-    if (!(s.d > 0.0 && std::isfinite(s.d)) || (checkRange && !(s.d >= kLowestD)))
+    if (const std::int32_t status = CheckDOverLambda(kName, s.d)) return status;
+    if (checkRange && !(s.d >= kLowestD))
         return Report(kOutOfDomain,
                       "%s: D/lambda %g is below %g, the lowest this pattern is "
                       "defined for.",
                       kName, s.d, kLowestD);
-    if (gainMax < s.g1)
-        return Report(kGainBelowG1,
-                      "%s: GainMax %g is below the first side-lobe level G1 %g "
-                      "(D/lambda %g); the main lobe is undefined.",
-                      kName, gainMax, s.g1, s.d);
+    if (gainMax < s.g1) return BelowG1(kName, "GainMax", gainMax, s.g1, s.d);
     return 0;
 }
 
@@ -78,13 +75,8 @@ KAM_Status KAM_CALL ValidateInput(double* gainMaxIn, double* diameterIn, double*
     if (const std::int32_t s = CheckInputs(gainMax, diameter, frequency)) return s;
     const Shape shape = MakeShape(gainMax, diameter, frequency);
     if (const std::int32_t s = CheckDomain(shape, gainMax, true)) return s;
-    if (IsAbsent(diameter) != IsAbsent(frequency)) {
-        const bool diameterGiven = !IsAbsent(diameter);
-        return Report(kEstimatedFromGain,
-                      "%s: only %s is given (%g); D/lambda %g is estimated from GainMax %g.", kName,
-                      diameterGiven ? "Diameter" : "Frequency",
-                      diameterGiven ? diameter : frequency, shape.d, gainMax);
-    }
+    if (IsAbsent(diameter) != IsAbsent(frequency))
+        return EstimatedFromGain(kName, diameter, frequency, shape.d, gainMax);
     return 0;
 }
 

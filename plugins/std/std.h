@@ -146,6 +146,20 @@ std::int32_t NeedAngles(const char* pattern, const double* phi, const double* ph
 // (-6002) whatever GainValid says, since the formulas divide by it.
 std::int32_t NeedPhi0(const char* pattern, const double* phi0);
 
+// ---- D/lambda and the main lobe -------------------------------------------------
+
+// D/lambda a pattern can be computed with: 0 when positive and finite, else
+// -6002 (reported with its value).
+std::int32_t CheckDOverLambda(const char* pattern, double d);
+// +6008 (reported): D/lambda d is estimated from GainMax although one of
+// Diameter and Frequency (the one that is not NoValue) is given.
+std::int32_t EstimatedFromGain(const char* pattern, double diameter, double frequency, double d,
+                               double gainMax);
+// -6004 (reported): the maximum gain (label: "GainMax", or "Gmax" where the
+// pattern computes it) is below the first side-lobe level G1 at D/lambda d.
+std::int32_t BelowG1(const char* pattern, const char* label, double gainMax, double g1,
+                     double d);
+
 // ---- Specific structure --------------------------------------------------------
 
 // Reads the specific structure into values: the defaults for the NoValue

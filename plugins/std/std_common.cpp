@@ -71,6 +71,32 @@ std::int32_t NeedPhi0(const char* pattern, const double* phi0) {
     return PositivePhi0(pattern, *phi0);
 }
 
+std::int32_t CheckDOverLambda(const char* pattern, double d) {
+    if (d > 0.0 && std::isfinite(d)) return 0;
+    return Report(kOutOfDomain,
+                  "%s: D/lambda %g is not a positive finite number; the pattern cannot be "
+                  "computed.",
+                  pattern, d);
+}
+
+std::int32_t EstimatedFromGain(const char* pattern, double diameter, double frequency, double d,
+                               double gainMax) {
+    const bool diameterGiven = !IsAbsent(diameter);
+    return Report(kEstimatedFromGain,
+                  "%s: only %s is given (%g), not %s; D/lambda %g is estimated from GainMax %g.",
+                  pattern, diameterGiven ? "Diameter" : "Frequency",
+                  diameterGiven ? diameter : frequency, diameterGiven ? "Frequency" : "Diameter",
+                  d, gainMax);
+}
+
+std::int32_t BelowG1(const char* pattern, const char* label, double gainMax, double g1,
+                     double d) {
+    return Report(kGainBelowG1,
+                  "%s: %s %g dBi is below the first side-lobe level G1 = %g dBi (D/lambda %g); "
+                  "the main lobe is undefined.",
+                  pattern, label, gainMax, g1, d);
+}
+
 std::int32_t LoadFields(const PatternDef& pattern, const void* specific, double* values,
                         bool checkRanges, bool required) {
     if (required && (specific == nullptr || IsAbsentStruct(specific)))

@@ -394,6 +394,10 @@ TEST_F(EarthB, TvHapsAiryAndTwoLevelPatterns) {
     EXPECT_EQ(G("AIRYE_028_V1", airy, 120), G("AIRYE_028_V1", airy, 90));
     airy.efficiency = 0.5;
     EXPECT_NEAR(G("AIRYE_028_V1", airy, 0), gmax + 10 * lg(0.5), 1e-9);
+    // (pi D/lambda)^2 overflows a double here; the peak 20 log(pi D/lambda) does not.
+    airy = {.diameter = 1e200, .frequency = 12000, .efficiency = 1};
+    EXPECT_NEAR(G("AIRYE_028_V1", airy, 0), 20 * lg(kPi) + 20 * lg(1e200 / (299792458.0 / 12e9)),
+                1e-8);
 
     In two{.gainMax = 5};
     EXPECT_EQ(G("HEMIS_029_V1", two, 90), 5);
@@ -460,7 +464,7 @@ TEST_F(EarthB, StatusesCarryEventsNamingTheNumbers) {
          {.gainMax = 15, .diameter = 3, .frequency = 4000},
          -6004,
          -6004,
-         "G1 19.059"},
+         "G1 = 19.059"},
         {"COORD_025_V1", {.gainMax = 45, .diameter = 3}, 6008, 0, "only Diameter is given (3)"},
         {"COORD_025_V1", {.gainMax = 30, .frequency = kNaN}, -6011, -6011, "Frequency is nan"},
         {"TVRX4_026_V1", {.gainMax = 10, .frequency = 1000}, 6003, 0, "Frequency 1000 MHz"},

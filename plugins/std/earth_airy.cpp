@@ -8,10 +8,6 @@ namespace kamstd {
 namespace {
 
 constexpr const char* kName = "AIRYE_028_V1";
-constexpr double kLowestRel = -100.0;  // dB, the level of a null
-
-// 2 J1(u)/u, 1 at u = 0; NaN where J1 has no value.
-double Airy(double u) { return u == 0.0 ? 1.0 : 2.0 * BesselJ(1, u) / std::fabs(u); }
 
 struct Inputs {
     double d, efficiency;
@@ -56,9 +52,8 @@ KAM_Status KAM_CALL Gain(double*, double* diameter, double* frequency, double* e
     if (s != 0) return Fail(s, gain, gainX);
     const double p = FoldAngle(phi);
     const double u = p <= 90.0 ? kPi * in.d * std::sin(p * kDegree) : kPi * in.d;
-    double rel = 20.0 * std::log10(std::fabs(Airy(u)));
-    if (rel < kLowestRel) rel = kLowestRel;
-    return Deliver(kName, phi, ApertureGain(in.efficiency, in.d) + rel, gain, gainX);
+    return Deliver(kName, phi, ApertureGain(in.efficiency, in.d) + RelativeLevel(Airy(u)), gain,
+                   gainX);
 }
 
 }  // namespace

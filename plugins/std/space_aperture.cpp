@@ -9,14 +9,6 @@
 namespace kamstd {
 namespace {
 
-constexpr double kRelFloor = -100.0;  // dB, the lowest relative level
-
-// 20 log|f|, never below -100 dB (a null gives -100).
-double RelativeLevel(double f) { return MaxOf(20.0 * Log10(std::fabs(f)), kRelFloor); }
-
-// 2 J1(u)/u, 1 at u = 0.
-double Airy(double u) { return u == 0.0 ? 1.0 : 2.0 * BesselJ(1, u) / u; }
-
 // ---- 115 ------------------------------------------------------------------
 
 constexpr const char* kTaylor = "TAYLR_115_V1";
@@ -118,7 +110,7 @@ KAM_Status KAM_CALL TaylorContour(double* gainRel, double*, void* specific, doub
     if (s == 0) s = ContourLevel(kTaylor, *gainRel, phi);
     if (s != 0) return s < 0 ? s : 0;
     const double level = *gainRel;
-    if (level < kRelFloor) return NotReached(kTaylor, level, kRelFloor);
+    if (level < kNullLevel) return NotReached(kTaylor, level, kNullLevel);
     const double u = BisectMainLobe(&TaylorRel, &t, level, t.un);
     if (!(u <= t.umax))
         return Report(kLevelNotReached,
@@ -160,7 +152,7 @@ KAM_Status KAM_CALL AiryContour(double* gainRel, double*, void*, double* phi0, d
     if (s == 0) s = ContourLevel(kAiry, *gainRel, phi);
     if (s != 0) return s < 0 ? s : 0;
     const double level = *gainRel;
-    if (level < kRelFloor) return NotReached(kAiry, level, kRelFloor);
+    if (level < kNullLevel) return NotReached(kAiry, level, kNullLevel);
     const double halfBeam = std::sin(*phi0 / 2.0 * kDegree);
     const double u = BisectMainLobe(&AiryRel, nullptr, level, kJ1Zeros[0]);
     const double sine = u * halfBeam / kU3;

@@ -114,6 +114,14 @@ inline double MaxOf(double a, double b) { return (a != a || b != b) ? a + b : (a
 // Bessel function of the first kind of order n at |x|; NaN where it has no
 // value (never throws).
 double BesselJ(int n, double x);
+// The uniform circular aperture's field 2 J1(u)/u (even in u), 1 at u = 0.
+inline double Airy(double u) { return u == 0.0 ? 1.0 : 2.0 * BesselJ(1, u) / std::fabs(u); }
+
+// The aperture patterns with nulls (028, 115, 116) never go below this
+// relative level; a null (the logarithm of zero) gives it.
+constexpr double kNullLevel = -100.0;  // dB
+// 20 log|f| of a field f, never below kNullLevel; NaN stays NaN.
+inline double RelativeLevel(double f) { return MaxOf(20.0 * Log10(std::fabs(f)), kNullLevel); }
 
 // ---- Inputs ------------------------------------------------------------------
 

@@ -20,10 +20,11 @@ constexpr const char* kProductVersionQuery = "\\StringFileInfo\\040904b0\\Produc
 // Longest module path GetModuleFileNameA can give (the extended-path limit).
 constexpr DWORD kMaxModulePath = 32768;
 
-// The file of a loaded module: 0 with its full path, -2003 when memory runs
-// out, -3050 when the module has no file name.
-int ModuleFilePath(HMODULE module, HookString& path) {
-    for (DWORD capacity = MAX_PATH; capacity <= kMaxModulePath; capacity *= 2) {
+// The file of a loaded module whose path does not fit MAX_PATH: 0 with its
+// full path, -3050 when the module has no file name. Throws std::bad_alloc
+// when memory runs out.
+int LongModuleFilePath(HMODULE module, HookString& path) {
+    for (DWORD capacity = 2 * MAX_PATH; capacity <= kMaxModulePath; capacity *= 2) {
         path.assign(capacity, '\0');
         const DWORD length = GetModuleFileNameA(module, path.data(), capacity);
         if (length == 0) return KAM_E_NO_VERSION_INFO;
@@ -116,10 +117,14 @@ public:
     int ReadProductVersion(Module module, const char* fileName, HookString& text) override {
         try {
             if (module == nullptr) return ReadVersionResource(fileName, text);
-            HookString path;
-            const int status = ModuleFilePath(static_cast<HMODULE>(module), path);
+            char path[MAX_PATH];
+            const DWORD length = GetModuleFileNameA(static_cast<HMODULE>(module), path, MAX_PATH);
+            if (length == 0) return KAM_E_NO_VERSION_INFO;
+            if (length < MAX_PATH) return ReadVersionResource(path, text);
+            HookString longPath;
+            const int status = LongModuleFilePath(static_cast<HMODULE>(module), longPath);
             if (status != KAM_OK) return status;
-            return ReadVersionResource(path.c_str(), text);
+            return ReadVersionResource(longPath.c_str(), text);
         } catch (const std::bad_alloc&) {
             return KAM_E_NO_MEMORY;
         }

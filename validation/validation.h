@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "core/list.h"
+#include "core/state.h"
 #include "kam/kam_plugin.h"
 
 namespace kam {
@@ -111,6 +112,23 @@ std::int32_t CheckOutputAngle(double x, std::int32_t status) noexcept;
 // Round to nearest single, ties to even; beyond the float range an infinity
 // of the value's sign.
 float RoundToSingle(double x) noexcept;
+
+// Whether a double parameter under its property code is certain to pass its
+// check quietly (status 0, no event): present and inside both its hard and
+// soft limits where it is used, or absent where it may be. False is no
+// finding, only "ask the check"; the hot paths call it to skip a call.
+inline bool IsQuietDouble(int index, std::int32_t code, double x) noexcept {
+    const bool absent = x == kNoValueDouble;
+    if (code == KAM_PROPERTY_NOT_REQUIRED) return absent;
+    if (code != KAM_PROPERTY_REQUIRED && code != KAM_PROPERTY_OPTIONAL) return false;
+    if (absent) return code == KAM_PROPERTY_OPTIONAL;
+    const ParameterLimit& row = kParameterLimitTable[index];
+    return x >= row.hardMin && x <= row.hardMax && x >= row.softMin && x <= row.softMax;
+}
+inline bool AreQuietAngles(const std::int32_t* properties, double phi, double phi0) noexcept {
+    return IsQuietDouble(kParamPhi, properties[kParamPhi], phi) &&
+           IsQuietDouble(kParamPhi0, properties[kParamPhi0], phi0);
+}
 
 // The status combination of consecutive steps. Feeds one step's status into
 // result; true when the step failed and ends the operation (result then holds

@@ -22,11 +22,18 @@ public:
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
             if (run.error_occurred || run.iterations == 0) continue;
-            const std::string name = run.benchmark_name();
+            // With repetitions the median stands for the case; the single
+            // repetitions and the other aggregates are left out.
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.run_type == Run::RT_Aggregate && !median) continue;
+            if (run.run_type != Run::RT_Aggregate && run.repetitions > 1) continue;
+            const std::string name = run.run_name.str();
             const auto slash = name.find('/');
             if (slash == std::string::npos) continue;
+            // CPU time: on a shared machine the time other processes take
+            // from this one stays out of the ratio.
             results_.push_back({name.substr(0, slash), name.substr(slash + 1),
-                                run.GetAdjustedRealTime()});
+                                run.GetAdjustedCPUTime()});
         }
     }
 

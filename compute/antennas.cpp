@@ -63,19 +63,23 @@ std::int32_t EnterCreation(KAM_LibraryId libraryId, const char* patternName, con
                            std::int32_t type, ListNode** pattern) noexcept {
     if (const std::int32_t frame = EnterFrame(); frame != 0) return frame;
     if (libraryId == KAM_NO_LIBRARY) return ReportStatus(-1);
-    if (!IsGoodPatternName(patternName)) return ReportStatus(-2);
+    const std::size_t nameLength = PatternNameLength(patternName);
+    if (!IsGoodPatternLength(nameLength)) return ReportStatus(-2);
     if (specific == nullptr) return ReportStatus(-specificPosition);
     if (antennaId == nullptr) return ReportStatus(-(specificPosition + 1));
     *antennaId = KAM_NO_ANTENNA;
-    const std::int32_t status = ResolvePatternOfType(libraryId, patternName, type, pattern);
+    const std::int32_t status =
+        ResolvePatternOfLengthAndType(libraryId, patternName, nameLength, type, pattern);
     return status != 0 ? ReportStatus(status) : 0;
 }
 
 }  // namespace
 
+// The pattern node's name is the name of its record (the registry names the
+// node after it), held zero padded: a fixed-size copy suffices.
 void SetAntennaContext(const ListNode* pattern) noexcept {
     SetCurrentLibrary(pattern->parent != nullptr ? pattern->parent->handle : KAM_NO_LIBRARY);
-    SetCurrentPatternName(PatternInfoOf(pattern).name);
+    SetCurrentPatternNamePadded(pattern->name);
 }
 
 // The node is unlinked and its handle retired at once; node, record and
@@ -178,17 +182,20 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_AntennaGain(KAM_AntennaId antennaId, 
         SetAntennaContext(pattern);
         const bool validate = g_state.inputParamValid != 0;
         std::int32_t result = 0;
-        if (validate && CombineStatus(CheckAngles(info.paramProperties, &phi, &phi0), result)) {
+        if (validate && !AreQuietAngles(info.paramProperties, phi, phi0) &&
+            CombineStatus(CheckAngles(info.paramProperties, &phi, &phi0), result)) {
             return ReportStatus(result);
         }
         double working[2] = {0.0, 0.0};
         std::int32_t status = 0;
         if (node->kind == static_cast<std::uint32_t>(NodeKind::EarthAntenna)) {
             auto* data = static_cast<EarthAntennaData*>(node->payload);
-            if (validate && CombineStatus(RunValidateAll(info, &data->gainMax, &data->diameter,
-                                                         &data->frequency, &data->efficiency,
-                                                         data->specific, &phi, &phi0),
-                                          result)) {
+            // An empty validateAll slot passes: no call at all then.
+            const KAM_EarthValidateAllFn validateAll = info.validateAll.earth;
+            if (validate && validateAll != nullptr &&
+                CombineStatus(validateAll(&data->gainMax, &data->diameter, &data->frequency,
+                                          &data->efficiency, data->specific, &phi, &phi0),
+                              result)) {
                 return ReportStatus(result);
             }
             const KAM_EarthGainFn gainFn = info.gain.earth;
@@ -197,9 +204,11 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_AntennaGain(KAM_AntennaId antennaId, 
                             data->specific, &phi, &phi0, &working[0], &working[1]);
         } else {
             auto* data = static_cast<SpaceAntennaData*>(node->payload);
-            if (validate && CombineStatus(RunValidateAll(info, &data->gainMax, &data->beamlet,
-                                                         data->specific, &phi, &phi0),
-                                          result)) {
+            const KAM_SpaceValidateAllFn validateAll = info.validateAll.space;
+            if (validate && validateAll != nullptr &&
+                CombineStatus(validateAll(&data->gainMax, &data->beamlet, data->specific, &phi,
+                                          &phi0),
+                              result)) {
                 return ReportStatus(result);
             }
             const KAM_SpaceGainFn gainFn = info.gain.space;
@@ -210,6 +219,6 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_AntennaGain(KAM_AntennaId antennaId, 
         *gain = working[0];
         *gainX = working[1];
         CombineStatus(status, result);
-        return ReportStatus(result);
+        return Finish(result);
     });
 }

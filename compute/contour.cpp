@@ -37,9 +37,10 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_SpacePatternContour(KAM_LibraryId lib
     using namespace kam;
     return RunExport([&]() -> std::int32_t {
         if (g_state.initialised != 1) return KAM_E_NOT_INITIALISED;
-        DrainEvents();
+        DrainAtEntry();
         if (libraryId == KAM_NO_LIBRARY) return ReportStatus(-1);
-        if (!IsGoodPatternName(patternName)) return ReportStatus(-2);
+        const std::size_t nameLength = PatternNameLength(patternName);
+        if (!IsGoodPatternLength(nameLength)) return ReportStatus(-2);
         if (specific == nullptr) return ReportStatus(-5);
         if (phi == nullptr) return ReportStatus(-7);
         if (phiX == nullptr) return ReportStatus(-8);
@@ -47,8 +48,8 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_SpacePatternContour(KAM_LibraryId lib
         *phiX = kNoValueDouble;
 
         ListNode* pattern = nullptr;
-        std::int32_t result =
-            ResolvePatternOfType(libraryId, patternName, KAM_PATTERN_SPACE, &pattern);
+        std::int32_t result = ResolvePatternOfLengthAndType(libraryId, patternName, nameLength,
+                                                            KAM_PATTERN_SPACE, &pattern);
         if (result != 0) return ReportStatus(result);
         const KAM_PatternInfo& info = PatternInfoOf(pattern);
         const KAM_ContourFn contour = info.contour.space;
@@ -65,7 +66,7 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_SpacePatternContour(KAM_LibraryId lib
                 return ReportStatus(result);
             }
         }
-        return ReportStatus(
+        return Finish(
             RunContour(contour, &gainRel, &beamlet, specific, &phi0, phi, phiX, result));
     });
 }
@@ -79,7 +80,7 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_AntennaContour(KAM_AntennaId antennaI
     using namespace kam;
     return RunExport([&]() -> std::int32_t {
         if (g_state.initialised != 1) return KAM_E_NOT_INITIALISED;
-        DrainEvents();
+        DrainAtEntry();
         if (antennaId == KAM_NO_ANTENNA) return ReportStatus(-1);
         if (phi == nullptr) return ReportStatus(-4);
         if (phiX == nullptr) return ReportStatus(-5);
@@ -106,7 +107,7 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_AntennaContour(KAM_AntennaId antennaI
                 return ReportStatus(result);
             }
         }
-        return ReportStatus(RunContour(contour, &gainRel, &data->beamlet, data->specific, &phi0,
-                                       phi, phiX, result));
+        return Finish(RunContour(contour, &gainRel, &data->beamlet, data->specific, &phi0, phi,
+                                 phiX, result));
     });
 }

@@ -25,7 +25,8 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_EarthPatternGain(KAM_LibraryId librar
     return RunExport([&]() -> std::int32_t {
         if (const std::int32_t frame = EnterFrame(); frame != 0) return frame;
         if (libraryId == KAM_NO_LIBRARY) return ReportStatus(-1);
-        if (!IsGoodPatternName(patternName)) return ReportStatus(-2);
+        const std::size_t nameLength = PatternNameLength(patternName);
+        if (!IsGoodPatternLength(nameLength)) return ReportStatus(-2);
         if (specific == nullptr) return ReportStatus(-7);
         if (gain == nullptr) return ReportStatus(-10);
         if (gainX == nullptr) return ReportStatus(-11);
@@ -33,8 +34,8 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_EarthPatternGain(KAM_LibraryId librar
         *gainX = kNoValueDouble;
 
         ListNode* pattern = nullptr;
-        std::int32_t result =
-            ResolvePatternOfType(libraryId, patternName, KAM_PATTERN_EARTH, &pattern);
+        std::int32_t result = ResolvePatternOfLengthAndType(libraryId, patternName, nameLength,
+                                                            KAM_PATTERN_EARTH, &pattern);
         if (result != 0) return ReportStatus(result);
         const KAM_PatternInfo& info = PatternInfoOf(pattern);
         const KAM_EarthGainFn gainFn = info.gain.earth;
@@ -52,7 +53,7 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_EarthPatternGain(KAM_LibraryId librar
         *gain = working[0];
         *gainX = working[1];
         CombineStatus(status, result);
-        return ReportStatus(result);
+        return Finish(result);
     });
 }
 
@@ -66,7 +67,8 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_SpacePatternGain(KAM_LibraryId librar
     return RunExport([&]() -> std::int32_t {
         if (const std::int32_t frame = EnterFrame(); frame != 0) return frame;
         if (libraryId == KAM_NO_LIBRARY) return ReportStatus(-1);
-        if (!IsGoodPatternName(patternName)) return ReportStatus(-2);
+        const std::size_t nameLength = PatternNameLength(patternName);
+        if (!IsGoodPatternLength(nameLength)) return ReportStatus(-2);
         if (specific == nullptr) return ReportStatus(-5);
         if (gain == nullptr) return ReportStatus(-8);
         if (gainX == nullptr) return ReportStatus(-9);
@@ -74,8 +76,8 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_SpacePatternGain(KAM_LibraryId librar
         *gainX = kNoValueDouble;
 
         ListNode* pattern = nullptr;
-        std::int32_t result =
-            ResolvePatternOfType(libraryId, patternName, KAM_PATTERN_SPACE, &pattern);
+        std::int32_t result = ResolvePatternOfLengthAndType(libraryId, patternName, nameLength,
+                                                            KAM_PATTERN_SPACE, &pattern);
         if (result != 0) return ReportStatus(result);
         const KAM_PatternInfo& info = PatternInfoOf(pattern);
         const KAM_SpaceGainFn gainFn = info.gain.space;
@@ -92,6 +94,6 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_SpacePatternGain(KAM_LibraryId librar
         *gain = working[0];
         *gainX = working[1];
         CombineStatus(status, result);
-        return ReportStatus(result);
+        return Finish(result);
     });
 }

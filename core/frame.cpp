@@ -9,7 +9,7 @@
 #include "core/state.h"
 
 namespace kam {
-namespace {
+namespace frame_detail {
 
 // Plain data: the nesting depth and the parked nodes, chained through their
 // (unused once unlinked) next field.
@@ -28,13 +28,10 @@ void ReleaseParked() noexcept {
     }
 }
 
-}  // namespace
+}  // namespace frame_detail
 
-CallScope::CallScope() noexcept { ++g_depth; }
-
-CallScope::~CallScope() {
-    if (--g_depth == 0) ReleaseParked();
-}
+using frame_detail::g_depth;
+using frame_detail::g_parked;
 
 bool InsideCall() noexcept { return g_depth > 0; }
 
@@ -62,7 +59,7 @@ void DeferRelease(ListNode* node, void* extraBlock) noexcept {
 // Lazy initialisation, then DrainEvents. When the roots cannot be created
 // the EventHandler alone receives -2003 (there is no queue to log to), nothing
 // is changed, and the export returns -2003; the next call tries again.
-std::int32_t EnterFrame() noexcept {
+std::int32_t frame_detail::EnterFrameSlow() noexcept {
     if (g_state.initialised == 0) {
         Initialise();
         if (g_state.initialised == 0) {
@@ -72,12 +69,6 @@ std::int32_t EnterFrame() noexcept {
     }
     DrainEvents();
     return 0;
-}
-
-bool IsGoodPatternName(const char* name) noexcept {
-    if (name == nullptr) return false;
-    std::size_t length = strnlen(name, kPatternNameSize);
-    return length >= 1 && length < static_cast<std::size_t>(kPatternNameSize);
 }
 
 bool IsGoodLibraryName(const char* name) noexcept {

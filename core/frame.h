@@ -6,17 +6,34 @@
 #include <cstdint>
 #include <new>
 
+#include <cstring>
+
 #include "core/list.h"
+#include "core/state.h"
 #include "core/status.h"
 
 namespace kam {
+
+namespace frame_detail {
+// The nesting depth and the parked nodes (chained through their next field).
+extern int g_depth;
+extern ListNode* g_parked;
+// Releases every parked node.
+void ReleaseParked() noexcept;
+// The full entry steps: lazy Initialise, then DrainEvents.
+std::int32_t EnterFrameSlow() noexcept;
+}  // namespace frame_detail
 
 // RAII nesting counter of exported calls. When the outermost scope ends,
 // nodes parked with DeferRelease are released.
 class CallScope {
 public:
-    CallScope() noexcept;
-    ~CallScope();
+    CallScope() noexcept { ++frame_detail::g_depth; }
+    ~CallScope() {
+        if (--frame_detail::g_depth == 0 && frame_detail::g_parked != nullptr) {
+            frame_detail::ReleaseParked();
+        }
+    }
     CallScope(const CallScope&) = delete;
     CallScope& operator=(const CallScope&) = delete;
 };
@@ -33,12 +50,51 @@ void DeferRelease(ListNode* node, void* extraBlock) noexcept;
 // Steps 1 and 2 of the full frame: lazy Initialise, then DrainEvents.
 // Returns 0, or -2003 (already handed to the EventHandler) when the roots
 // could not be created; the export then returns that status at once.
-std::int32_t EnterFrame() noexcept;
+// The common case (initialised, and the log off or its queue empty) is
+// decided here without a call: DrainEvents would only clear the context.
+inline std::int32_t EnterFrame() noexcept {
+    if (g_state.initialised != 0) {
+        if (g_state.eventLog == 0) return 0;
+        const ListNode* queue = g_state.eventQueue;
+        if (queue != nullptr && queue->lastChild == nullptr) {
+            ClearContext();
+            return 0;
+        }
+    }
+    return frame_detail::EnterFrameSlow();
+}
+
+// DrainEvents for the exports that never initialise (already initialised
+// when they call it), with the same shortcut for an empty queue.
+inline void DrainAtEntry() noexcept {
+    if (g_state.eventLog == 0) return;
+    const ListNode* queue = g_state.eventQueue;
+    if (queue != nullptr && queue->lastChild == nullptr) {
+        ClearContext();
+        return;
+    }
+    DrainEvents();
+}
 
 // Argument checks. A pattern name is good with 1..12 characters, a library
 // name with 1..63; at most 13 / 64 bytes are read.
-bool IsGoodPatternName(const char* name) noexcept;
+// strnlen(name, 13), 0 for nullptr: what the lookups take as the length.
+inline std::size_t PatternNameLength(const char* name) noexcept {
+    return name != nullptr ? strnlen(name, kPatternNameSize) : 0;
+}
+inline bool IsGoodPatternLength(std::size_t length) noexcept {
+    return length >= 1 && length < static_cast<std::size_t>(kPatternNameSize);
+}
+inline bool IsGoodPatternName(const char* name) noexcept {
+    return IsGoodPatternLength(PatternNameLength(name));
+}
 bool IsGoodLibraryName(const char* name) noexcept;
+
+// The last step of an export: a non-zero status is reported (ReportStatus
+// does nothing for 0, so the call is skipped then).
+inline std::int32_t Finish(std::int32_t status) noexcept {
+    return status != 0 ? ReportStatus(status) : 0;
+}
 
 // Runs an export body; any escaping exception becomes a status (bad_alloc:
 // -2003, anything else: -4101), reported, never thrown across the ABI.

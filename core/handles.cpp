@@ -113,20 +113,29 @@ int IssueHandle(ListNode* node) noexcept {
 
 void RetireHandle(ListNode* node) noexcept {
     if (node == nullptr || node->handle == 0) return;
+    if (handles_detail::g_lastHandle == node->handle) {
+        handles_detail::g_lastHandle = 0;
+        handles_detail::g_lastNode = nullptr;
+    }
     Slot* slot = Find(static_cast<std::uintptr_t>(node->handle));
     if (slot != nullptr && slot->node == node) Erase(slot);
     node->handle = 0;
 }
 
-ListNode* NodeFromHandle(std::intptr_t handle) noexcept {
+namespace handles_detail {
+
+std::intptr_t g_lastHandle = 0;
+ListNode* g_lastNode = nullptr;
+
+ListNode* Lookup(std::intptr_t handle) noexcept {
     Slot* slot = Find(static_cast<std::uintptr_t>(handle));
-    return slot != nullptr ? slot->node : nullptr;
+    if (slot == nullptr) return nullptr;
+    g_lastHandle = handle;
+    g_lastNode = slot->node;
+    return slot->node;
 }
 
-ListNode* NodeOfKind(std::intptr_t handle, NodeKind kind) noexcept {
-    ListNode* node = NodeFromHandle(handle);
-    return node != nullptr && node->kind == static_cast<std::uint32_t>(kind) ? node : nullptr;
-}
+}  // namespace handles_detail
 
 namespace testing {
 void SetNextHandle(std::uintptr_t number) noexcept { g_last = number - 1; }

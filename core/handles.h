@@ -16,10 +16,25 @@ namespace kam {
 int IssueHandle(ListNode* node) noexcept;
 // Forgets the node's number (the handle is dead from then on); idempotent.
 void RetireHandle(ListNode* node) noexcept;
+namespace handles_detail {
+// The number resolved last and its node (number 0 while none): forgotten
+// when that number is retired, so it always names a live entry of the map.
+extern std::intptr_t g_lastHandle;
+extern ListNode* g_lastNode;
+// The map lookup; remembers what it found.
+ListNode* Lookup(std::intptr_t handle) noexcept;
+}  // namespace handles_detail
+
 // The live node that carries this number, or nullptr.
-ListNode* NodeFromHandle(std::intptr_t handle) noexcept;
+inline ListNode* NodeFromHandle(std::intptr_t handle) noexcept {
+    if (handle != 0 && handle == handles_detail::g_lastHandle) return handles_detail::g_lastNode;
+    return handles_detail::Lookup(handle);
+}
 // Resolves only when the node is of the given kind.
-ListNode* NodeOfKind(std::intptr_t handle, NodeKind kind) noexcept;
+inline ListNode* NodeOfKind(std::intptr_t handle, NodeKind kind) noexcept {
+    ListNode* node = NodeFromHandle(handle);
+    return node != nullptr && node->kind == static_cast<std::uint32_t>(kind) ? node : nullptr;
+}
 
 namespace testing {
 // The number the next IssueHandle tries first (0 and -1 are still skipped),

@@ -61,17 +61,13 @@ void CallStandardInitLibrary() noexcept {
 }  // namespace
 
 void SetCurrentPatternName(const char* name) noexcept {
-    std::memset(g_state.currentPatternName, 0, sizeof g_state.currentPatternName);
+    char* field = g_state.currentPatternName;
+    std::size_t length = 0;
     if (name != nullptr) {
-        std::memcpy(g_state.currentPatternName, name, strnlen(name, kPatternNameSize - 1));
+        length = strnlen(name, kPatternNameSize - 1);
+        std::memcpy(field, name, length);
     }
-}
-
-void SetCurrentLibrary(KAM_LibraryId id) noexcept { g_state.currentLibrary = id; }
-
-void ClearContext() noexcept {
-    g_state.currentLibrary = KAM_NO_LIBRARY;
-    SetCurrentPatternName(nullptr);
+    std::memset(field + length, 0, sizeof g_state.currentPatternName - length);
 }
 
 // Creates the roots ("TOP" with its 9-byte payload, then "EVENT LOG"),
@@ -108,6 +104,9 @@ int Initialise() noexcept {
 int Terminate() noexcept {
     if (g_state.initialised == 0) return 0;
     DrainEvents();
+    // The registry's lookup caches are let go before the tree is touched,
+    // so nothing remembered can outlive a node, even when teardown stops.
+    DropPatternIndex();
     int status = DeleteEveryAntenna();
     if (status == 0) {
         status = FreeSubtree(g_state.root);

@@ -4,6 +4,7 @@
 
 #include <cfloat>
 #include <cstdint>
+#include <cstring>
 
 #include "core/list.h"
 #include "kam/kam.h"
@@ -37,10 +38,20 @@ struct GlobalState {
 
 extern GlobalState g_state;
 
-// Copies at most 12 characters of name (nullptr gives "").
+// Copies at most 12 characters of name (nullptr gives ""); the rest of the
+// field is zero.
 void SetCurrentPatternName(const char* name) noexcept;
-void SetCurrentLibrary(KAM_LibraryId id) noexcept;
-void ClearContext() noexcept;
+// The same for a name already held zero padded in at least 13 bytes (a
+// node's name field): a fixed-size copy, cut to 12 characters.
+inline void SetCurrentPatternNamePadded(const char* padded) noexcept {
+    std::memcpy(g_state.currentPatternName, padded, sizeof g_state.currentPatternName);
+    g_state.currentPatternName[kPatternNameSize - 1] = '\0';
+}
+inline void SetCurrentLibrary(KAM_LibraryId id) noexcept { g_state.currentLibrary = id; }
+inline void ClearContext() noexcept {
+    g_state.currentLibrary = KAM_NO_LIBRARY;
+    std::memset(g_state.currentPatternName, 0, sizeof g_state.currentPatternName);
+}
 
 // Creates the two roots, marks the library initialised and loads the
 // standard library; reports the load's status. 0, -2003 or the load status.

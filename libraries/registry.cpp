@@ -15,6 +15,11 @@
 #include "libraries/platform.h"
 
 namespace kam {
+
+// The resolution cache (registry.h) is plain data: nothing to release.
+std::uint64_t registry_detail::g_generation = 1;
+registry_detail::Resolution registry_detail::g_resolutions[registry_detail::kResolutionSlots] = {};
+
 namespace {
 
 constexpr const char* kSetEventLogHandlerEntry = "LIP_SetEventLogHandler";
@@ -99,6 +104,11 @@ int ReadLibraryVersion(platform::Module module, const char* fileName,
     }
 }
 
+using registry_detail::Resolution;
+
+// Moves the registry generation on: every remembered resolution is stale.
+void NextGeneration() noexcept { ++registry_detail::g_generation; }
+
 // The tree walks behind the lookups, used when the index cannot answer.
 ListNode* WalkLibrary(ListNode* library, const char* name) noexcept {
     for (ListNode* p = library->lastChild; p != nullptr; p = p->prev) {
@@ -181,6 +191,7 @@ int LoadPatternLibrary(const char* fileName, KAM_LibraryId* id) noexcept {
     ListNode* library = nullptr;
     status = AddChild(g_state.root, NodeKind::Package, sizeof info, &info, info.name, &library);
     if (status != 0) return status;
+    NextGeneration();
     index::AddLibrary(library);
 
     if (info.noValueDoubleTarget != nullptr) *info.noValueDoubleTarget = kNoValueDouble;
@@ -213,6 +224,7 @@ int RegisterPatterns(ListNode* library) noexcept {
         ListNode* pattern = nullptr;
         int status = AddChild(library, NodeKind::Pattern, sizeof copy, &copy, copy.name, &pattern);
         if (status != 0) return status;
+        NextGeneration();
         index::AddPattern(library, pattern);
     }
     return 0;
@@ -271,7 +283,10 @@ int FindPatternInAnyLibrary(const char* name, ListNode** library, ListNode** pat
     return foundPattern != nullptr ? 0 : KAM_E_PATTERN_NOT_FOUND;
 }
 
-int ResolvePattern(KAM_LibraryId id, const char* name, ListNode** pattern) noexcept {
+namespace {
+
+// ResolvePattern without the cache, for names the cache does not keep.
+int ResolveUncached(KAM_LibraryId id, const char* name, ListNode** pattern) noexcept {
     SetCurrentPatternName(name);
     if (id == KAM_ALL_LIBRARIES) {
         ListNode* library = nullptr;
@@ -283,6 +298,44 @@ int ResolvePattern(KAM_LibraryId id, const char* name, ListNode** pattern) noexc
     return FindPatternInLibrary(id, name, pattern);
 }
 
-void DropPatternIndex() noexcept { index::Drop(); }
+}  // namespace
+
+int ResolvePattern(KAM_LibraryId id, const char* name, ListNode** pattern) noexcept {
+    const std::size_t length = name != nullptr ? strnlen(name, kPatternNameSize) : 0;
+    return ResolvePatternOfLength(id, name, length, pattern);
+}
+
+// The lookups behind a cache miss; a success with a name of 1..12
+// characters is remembered. The context is set as the lookups leave it.
+int registry_detail::ResolveAndRemember(KAM_LibraryId id, const char* name, std::size_t length,
+                                        ListNode** pattern) noexcept {
+    if (name == nullptr || length == 0 || length >= static_cast<std::size_t>(kPatternNameSize)) {
+        return ResolveUncached(id, name, pattern);
+    }
+    ListNode* library = nullptr;
+    ListNode* found = nullptr;
+    SetCurrentPatternName(name);
+    int status;
+    if (id == KAM_ALL_LIBRARIES) {
+        status = FindPatternInAnyLibrary(name, &library, &found);
+        if (status == 0) SetCurrentLibrary(library->handle);
+    } else {
+        SetCurrentLibrary(id);
+        status = FindPatternInLibrary(id, name, &found);
+        if (status == 0) library = LibraryNode(id);
+    }
+    if (pattern != nullptr && status != KAM_E_UNKNOWN_LIBRARY) *pattern = found;
+    if (status == 0 && library != nullptr && found != nullptr) {
+        Resolution& slot = SlotFor(id, name, length);
+        slot = Resolution{g_generation, id, g_state.root, length, {}, library, found};
+        std::memcpy(slot.name, name, length);
+    }
+    return status;
+}
+
+void DropPatternIndex() noexcept {
+    NextGeneration();
+    index::Drop();
+}
 
 }  // namespace kam

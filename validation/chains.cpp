@@ -4,6 +4,35 @@
 #include "validation/validation.h"
 
 namespace kam {
+namespace {
+
+// Whether Specific under its property code passes its check quietly.
+bool IsQuietSpecific(std::int32_t code, const void* specific) noexcept {
+    const bool absent = IsNoValueStruct(specific);
+    return code == KAM_PROPERTY_OPTIONAL || (code == KAM_PROPERTY_REQUIRED && !absent) ||
+           (code == KAM_PROPERTY_NOT_REQUIRED && absent);
+}
+
+// Whether the library's checks of a full chain would all pass quietly; when
+// so the chain goes straight to the pattern's own validators.
+bool AreQuietEarth(const std::int32_t* p, const double* gainMax, const double* diameter,
+                   const double* frequency, const double* efficiency, const void* specific,
+                   const double* phi, const double* phi0) noexcept {
+    return IsQuietDouble(kParamGainMax, p[kParamGainMax], *gainMax) &&
+           IsQuietDouble(kParamDiameter, p[kParamDiameter], *diameter) &&
+           IsQuietDouble(kParamFrequency, p[kParamFrequency], *frequency) &&
+           IsQuietDouble(kParamEfficiency, p[kParamEfficiency], *efficiency) &&
+           IsQuietSpecific(p[kParamSpecific], specific) && AreQuietAngles(p, *phi, *phi0);
+}
+
+bool AreQuietSpace(const std::int32_t* p, const double* gainMax, const double* beamlet,
+                   const void* specific, const double* phi, const double* phi0) noexcept {
+    return IsQuietDouble(kParamGainMax, p[kParamGainMax], *gainMax) &&
+           IsQuietDouble(kParamBeamlet, p[kParamBeamlet], *beamlet) &&
+           IsQuietSpecific(p[kParamSpecific], specific) && AreQuietAngles(p, *phi, *phi0);
+}
+
+}  // namespace
 
 std::int32_t RunValidateInput(const KAM_PatternInfo& pattern, double* gainMax, double* diameter,
                               double* frequency, double* efficiency, void* specific) noexcept {
@@ -60,10 +89,12 @@ std::int32_t FullEarthValidation(const KAM_PatternInfo& pattern, double* gainMax
                                  double* diameter, double* frequency, double* efficiency,
                                  void* specific, double* phi, double* phi0) noexcept {
     std::int32_t result = 0;
-    if (CombineStatus(CheckEarthParameters(pattern.paramProperties, gainMax, diameter, frequency,
-                                           efficiency, specific),
-                      result) ||
-        CombineStatus(CheckAngles(pattern.paramProperties, phi, phi0), result) ||
+    const bool quiet = AreQuietEarth(pattern.paramProperties, gainMax, diameter, frequency,
+                                     efficiency, specific, phi, phi0);
+    if ((!quiet && (CombineStatus(CheckEarthParameters(pattern.paramProperties, gainMax, diameter,
+                                                       frequency, efficiency, specific),
+                                  result) ||
+                    CombineStatus(CheckAngles(pattern.paramProperties, phi, phi0), result))) ||
         CombineStatus(
             RunValidateInput(pattern, gainMax, diameter, frequency, efficiency, specific),
             result)) {
@@ -79,9 +110,11 @@ std::int32_t FullSpaceValidation(const KAM_PatternInfo& pattern, double* gainMax
                                  double* beamlet, void* specific, double* phi,
                                  double* phi0) noexcept {
     std::int32_t result = 0;
-    if (CombineStatus(CheckSpaceParameters(pattern.paramProperties, gainMax, beamlet, specific),
-                      result) ||
-        CombineStatus(CheckAngles(pattern.paramProperties, phi, phi0), result) ||
+    const bool quiet = AreQuietSpace(pattern.paramProperties, gainMax, beamlet, specific, phi, phi0);
+    if ((!quiet &&
+         (CombineStatus(CheckSpaceParameters(pattern.paramProperties, gainMax, beamlet, specific),
+                        result) ||
+          CombineStatus(CheckAngles(pattern.paramProperties, phi, phi0), result))) ||
         CombineStatus(RunValidateInput(pattern, gainMax, beamlet, specific), result)) {
         return result;
     }

@@ -394,3 +394,95 @@ TEST(LoadUnderAllocationFailures, EndsNormallyOrIn2003OrWithTheDocumentedPartial
 }
 
 }  // namespace
+
+// ResolvePattern remembers recent answers. Whatever it remembered, a library
+// registered later must hide it, a termination must forget it (the new tree
+// may reuse the old addresses and names), and the context it sets must be
+// the one a lookup sets: the name zero padded, the library found.
+TEST_F(ReinitialiseTest, ResolutionCacheFollowsRegistrationAndTermination) {
+    auto newestNamed = [](const char* name, kam::ListNode** library) -> kam::ListNode* {
+        for (kam::ListNode* l = kam::g_state.root->firstChild; l != nullptr; l = l->next) {
+            for (kam::ListNode* p = l->lastChild; p != nullptr; p = p->prev) {
+                if (std::strcmp(p->name, name) == 0) {
+                    *library = l;
+                    return p;
+                }
+            }
+        }
+        *library = nullptr;
+        return nullptr;
+    };
+    // Resolves twice (the second answer may come from the cache) and checks
+    // both answers and the context against a walk of the tree.
+    auto expectResolves = [&](KAM_LibraryId id, const char* name) {
+        SCOPED_TRACE(name);
+        kam::ListNode* library = nullptr;
+        kam::ListNode* expected = newestNamed(name, &library);
+        if (id != KAM_ALL_LIBRARIES) {
+            library = kam::LibraryNode(id);
+            expected = nullptr;
+            for (kam::ListNode* p = library->lastChild; p != nullptr && expected == nullptr;
+                 p = p->prev) {
+                if (std::strcmp(p->name, name) == 0) expected = p;
+            }
+        }
+        ASSERT_NE(expected, nullptr);
+        char padded[13] = {};
+        std::memcpy(padded, name, std::strlen(name));
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            std::memset(kam::g_state.currentPatternName, 'x', 13);
+            kam::g_state.currentLibrary = 99;
+            kam::ListNode* found = nullptr;
+            ASSERT_EQ(kam::ResolvePattern(id, name, &found), 0);
+            EXPECT_EQ(found, expected);
+            EXPECT_EQ(kam::g_state.currentLibrary, library->handle);
+            EXPECT_EQ(std::memcmp(kam::g_state.currentPatternName, padded, 13), 0);
+        }
+    };
+    auto load = [](const char* module, const std::vector<std::string>& names) {
+        fake::Reset();
+        auto& cfg = fake::Config(module);
+        cfg.patterns.resize(names.size(), cfg.patterns[0]);
+        for (std::size_t i = 0; i < names.size(); ++i) cfg.patterns[i].name = names[i];
+        KAM_LibraryId id = 0;
+        EXPECT_EQ(KAM_AddLibrary(fake::FreshCopy(module).c_str(), &id), 0);
+        return id;
+    };
+
+    platform_.standard = nullptr;
+    ASSERT_EQ(KAM_IfInited(), 1);
+    // Names of every length class the cache compares: 1..3, 4..7, 8..12.
+    const KAM_LibraryId first = load("fake_a", {"P", "ABCDE", "TWELVE_CHARS", "P"});
+    expectResolves(KAM_ALL_LIBRARIES, "P");
+    expectResolves(KAM_ALL_LIBRARIES, "TWELVE_CHARS");
+    expectResolves(first, "P");
+    expectResolves(KAM_ALL_LIBRARIES, "ABCDE");
+    kam::ListNode* unused = nullptr;
+    EXPECT_EQ(kam::ResolvePattern(KAM_ALL_LIBRARIES, "TWELVE_CHARZ", &unused),
+              KAM_E_PATTERN_NOT_FOUND);
+    EXPECT_EQ(kam::ResolvePattern(KAM_ALL_LIBRARIES, "ABCD", &unused), KAM_E_PATTERN_NOT_FOUND);
+
+    // A newer library with the same names hides the remembered answers for
+    // "all libraries", not for the older library asked by its id.
+    const KAM_LibraryId second = load("fake_b", {"TWELVE_CHARS", "ABCDE", "P"});
+    for (const char* name : {"P", "ABCDE", "TWELVE_CHARS"}) {
+        expectResolves(KAM_ALL_LIBRARIES, name);
+        expectResolves(first, name);
+        expectResolves(second, name);
+    }
+    kam::ListNode* found = nullptr;
+    ASSERT_EQ(kam::ResolvePattern(KAM_ALL_LIBRARIES, "P", &found), 0);
+    EXPECT_EQ(found->parent, kam::LibraryNode(second));
+
+    // After termination the same names resolve in the new tree only, and
+    // the old ids name nothing.
+    ASSERT_EQ(kam::Terminate(), 0);
+    ASSERT_EQ(KAM_IfInited(), 1);
+    load("fake_c", {"ABCDE", "P"});
+    expectResolves(KAM_ALL_LIBRARIES, "P");
+    expectResolves(KAM_ALL_LIBRARIES, "ABCDE");
+    EXPECT_EQ(kam::ResolvePattern(KAM_ALL_LIBRARIES, "TWELVE_CHARS", &unused),
+              KAM_E_PATTERN_NOT_FOUND);
+    EXPECT_EQ(kam::ResolvePattern(first, "P", &unused), KAM_E_UNKNOWN_LIBRARY);
+    EXPECT_EQ(kam::ResolvePattern(second, "P", &unused), KAM_E_UNKNOWN_LIBRARY);
+}

@@ -14,9 +14,17 @@
 //                       against the same call without the warning.
 // Patterns: FSREF_001_V1 (earth) and GSOSS_101_V1 (space) of the standard
 // library. Every call but the warning case ends in 0 and queues nothing.
+//
+// The pair_* cases measure the same comparisons the other way round, for a
+// machine shared with other work: blocks of host calls alternate with blocks
+// of slot calls, and the counter "ratio" is the median over the block pairs
+// of host time / slot time, so a pause that hits one block does not move it.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <vector>
 
 #include "kam/kam_plugin.h"
 
@@ -200,6 +208,113 @@ void ContourByName(benchmark::State& state) {
     }
 }
 
+// One call of each side of a comparison, with the inputs the timed loops use;
+// false when the call did not end in 0.
+struct EarthSlotCall {
+    const KAM_PatternInfo* p;
+    bool validate;
+    bool input;
+    EarthInputs in;
+    bool operator()() {
+        in.Next();
+        double gainMax = in.gainMax, diameter = in.diameter, frequency = in.frequency,
+               efficiency = in.efficiency, phi = in.phi, phi0 = in.phi0;
+        void* specific = KAM_NOVALUE_STRUCT;
+        KAM_Status s = 0;
+        if (validate && input && p->validateInput.earth != nullptr)
+            s |= p->validateInput.earth(&gainMax, &diameter, &frequency, &efficiency, specific);
+        if (validate && p->validateAll.earth != nullptr)
+            s |= p->validateAll.earth(&gainMax, &diameter, &frequency, &efficiency, specific, &phi,
+                                      &phi0);
+        double gain = 0, gainX = 0;
+        s |= p->gain.earth(&gainMax, &diameter, &frequency, &efficiency, specific, &phi, &phi0,
+                           &gain, &gainX);
+        benchmark::DoNotOptimize(gain);
+        benchmark::DoNotOptimize(gainX);
+        return s == 0;
+    }
+};
+
+struct EarthByNameCall {
+    EarthInputs in;
+    bool operator()() {
+        in.Next();
+        double gain = 0, gainX = 0;
+        const KAM_Status s =
+            KAM_EarthPatternGain(KAM_ALL_LIBRARIES, kEarth, in.gainMax, in.diameter, in.frequency,
+                                 in.efficiency, KAM_NOVALUE_STRUCT, in.phi, in.phi0, &gain, &gainX);
+        benchmark::DoNotOptimize(gain);
+        benchmark::DoNotOptimize(gainX);
+        return s == 0;
+    }
+};
+
+struct AntennaCall {
+    KAM_AntennaId id;
+    EarthInputs in;
+    bool operator()() {
+        in.Next();
+        double gain = 0, gainX = 0;
+        const KAM_Status s = KAM_AntennaGain(id, in.phi, in.phi0, &gain, &gainX);
+        benchmark::DoNotOptimize(gain);
+        benchmark::DoNotOptimize(gainX);
+        return s == 0;
+    }
+};
+
+// Alternates blocks of host and slot calls (which goes first alternates
+// too) and reports the median of the per-pair time ratios.
+template <class Host, class Slots>
+void Paired(benchmark::State& state, Host host, Slots slots) {
+    using Clock = std::chrono::steady_clock;
+    constexpr int kBlock = 128;
+    std::vector<double> ratios;
+    bool hostFirst = false;
+    for (auto _ : state) {
+        Clock::duration hostTime{}, slotTime{};
+        for (int side = 0; side < 2; ++side) {
+            const bool runHost = (side == 0) == hostFirst;
+            const Clock::time_point start = Clock::now();
+            bool ok = true;
+            for (int i = 0; i < kBlock; ++i) ok &= runHost ? host() : slots();
+            const Clock::duration took = Clock::now() - start;
+            if (!ok) return (void)Fail(state, "unexpected status");
+            (runHost ? hostTime : slotTime) += took;
+        }
+        hostFirst = !hostFirst;
+        if (slotTime.count() > 0) {
+            ratios.push_back(static_cast<double>(hostTime.count()) /
+                             static_cast<double>(slotTime.count()));
+        }
+    }
+    if (ratios.empty()) return;
+    std::nth_element(ratios.begin(), ratios.begin() + ratios.size() / 2, ratios.end());
+    state.counters["ratio"] = ratios[ratios.size() / 2];
+}
+
+void PairedGain(benchmark::State& state, bool validate) {
+    const KAM_PatternInfo* p = StdPattern(kEarth);
+    if (p == nullptr) return (void)Fail(state, "pattern not found");
+    Switch sw(validate);
+    Paired(state, EarthByNameCall{}, EarthSlotCall{p, validate, true, {}});
+}
+
+void PairedAntenna(benchmark::State& state, bool validate) {
+    const KAM_PatternInfo* p = StdPattern(kEarth);
+    if (p == nullptr) return (void)Fail(state, "pattern not found");
+    EarthInputs in;
+    KAM_AntennaId id = 0;
+    if (KAM_CreateEarthAntenna(KAM_ALL_LIBRARIES, kEarth, in.gainMax, in.diameter, in.frequency,
+                               in.efficiency, KAM_NOVALUE_STRUCT, &id) != 0) {
+        return (void)Fail(state, "antenna not created");
+    }
+    {
+        Switch sw(validate);
+        Paired(state, AntennaCall{id, {}}, EarthSlotCall{p, validate, false, {}});
+    }
+    KAM_DeleteAntenna(id);
+}
+
 // GainMax 150 lies beyond its soft maximum of 100: +5200 on every call.
 constexpr double kSoftGainMax = 150;
 
@@ -219,6 +334,10 @@ const bool kRegistered = [] {
     RegisterBenchmark("hot_contour_on/KAM_SpacePatternContour", ContourByName);
     RegisterBenchmark("hot_warning/baseline", EarthByName, true, 45.0, 0);
     RegisterBenchmark("hot_warning/soft_limit_warning", EarthByName, true, kSoftGainMax, 5200);
+    RegisterBenchmark("hot_pair_gain_off", PairedGain, false);
+    RegisterBenchmark("hot_pair_gain_on", PairedGain, true);
+    RegisterBenchmark("hot_pair_antenna_off", PairedAntenna, false);
+    RegisterBenchmark("hot_pair_antenna_on", PairedAntenna, true);
     return true;
 }();
 

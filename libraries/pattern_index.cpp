@@ -33,25 +33,43 @@ struct Key {
     Scope scope = Scope::PatternInLibrary;
     char name[kNodeNameSize] = {};
 
-    bool operator==(const Key& other) const noexcept {
-        return owner == other.owner && scope == other.scope &&
-               std::memcmp(name, other.name, sizeof name) == 0;
+    // The name as 8-byte words; both names are zero padded, so two names
+    // that agree up to the first word holding a NUL agree in full.
+    std::uint64_t Word(std::size_t i) const noexcept {
+        std::uint64_t word;
+        std::memcpy(&word, name + i * sizeof word, sizeof word);
+        return word;
     }
+    static bool HasZeroByte(std::uint64_t word) noexcept {
+        return ((word - 0x0101010101010101ull) & ~word & 0x8080808080808080ull) != 0;
+    }
+
+    bool operator==(const Key& other) const noexcept {
+        if (owner != other.owner || scope != other.scope) return false;
+        for (std::size_t i = 0; i < kNameWords; ++i) {
+            const std::uint64_t word = Word(i);
+            if (word != other.Word(i)) return false;
+            if (HasZeroByte(word)) return true;
+        }
+        return true;
+    }
+
+    static constexpr std::size_t kNameWords = kNodeNameSize / sizeof(std::uint64_t);
 };
 
 struct KeyHash {
     std::size_t operator()(const Key& key) const noexcept {
-        // FNV-1a over the owner, the scope and the name up to its NUL.
-        std::uint64_t h = 1469598103934665603ull;
-        auto mix = [&h](unsigned char byte) {
-            h ^= byte;
-            h *= 1099511628211ull;
-        };
-        auto owner = reinterpret_cast<std::uintptr_t>(key.owner);
-        for (std::size_t i = 0; i < sizeof owner; ++i) mix(static_cast<unsigned char>(owner >> (8 * i)));
-        mix(static_cast<unsigned char>(key.scope));
-        for (std::size_t i = 0; i < sizeof key.name && key.name[i] != '\0'; ++i) {
-            mix(static_cast<unsigned char>(key.name[i]));
+        // The owner, the scope and the name word by word up to the word that
+        // holds its NUL, each mixed in with a multiply.
+        constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+        std::uint64_t h = (static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(key.owner)) ^
+                           static_cast<std::uint64_t>(key.scope)) *
+                          kMultiplier;
+        for (std::size_t i = 0; i < Key::kNameWords; ++i) {
+            const std::uint64_t word = key.Word(i);
+            h = (h ^ word) * kMultiplier;
+            h ^= h >> 29;
+            if (Key::HasZeroByte(word)) break;
         }
         return static_cast<std::size_t>(h);
     }

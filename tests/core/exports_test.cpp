@@ -59,9 +59,9 @@ protected:
 TEST_F(Exports, SwitchesStoreOneAndZero) {
     struct Switch {
         const char* what;
-        KAM_Status (*enable)();
-        KAM_Status (*disable)();
-        int32_t (*get)();
+        KAM_Status(KAM_CALL* enable)();
+        KAM_Status(KAM_CALL* disable)();
+        int32_t(KAM_CALL* get)();
     };
     const Switch switches[] = {
         {"InputParamValid", KAM_EnableInputParamValid, KAM_DisableInputParamValid,

@@ -2,6 +2,9 @@
 // validators that log their calls: the order of the steps, the status
 // combination, skipped steps, and the pointers each validator receives.
 #include <cfloat>
+#include <cmath>
+#include <iterator>
+#include <random>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -209,3 +212,100 @@ TEST_F(ChainTest, EachChainExaminesOnlyItsOwnParameters) {
 }
 
 }  // namespace
+
+namespace {
+
+// Values around every bound of the limit table and the special doubles.
+std::vector<double> ProbeValues() {
+    std::vector<double> values = {DBL_MAX, -DBL_MAX, std::nan(""), -std::nan(""), INFINITY,
+                                  -INFINITY, 0.0, -0.0, DBL_TRUE_MIN, -DBL_TRUE_MIN, DBL_MIN,
+                                  1.0, 10.0, 50.0, 1e300};
+    for (const kam::ParameterLimit& row : kam::kParameterLimitTable) {
+        for (double bound : {row.hardMin, row.hardMax, row.softMin, row.softMax}) {
+            values.push_back(bound);
+            values.push_back(std::nextafter(bound, -INFINITY));
+            values.push_back(std::nextafter(bound, INFINITY));
+        }
+    }
+    return values;
+}
+
+struct Outcome {
+    std::int32_t status;
+    std::vector<std::string> events;  // code and text
+    std::vector<std::string> calls;
+    bool operator==(const Outcome&) const = default;
+};
+
+std::vector<std::string> EventKeys() {
+    std::vector<std::string> keys;
+    for (const KAM_EventRecord& e : TakeAll()) keys.push_back(std::to_string(e.code) + e.text);
+    return keys;
+}
+
+}  // namespace
+
+// The full chains skip the library's checks when every parameter would pass
+// them quietly; whatever the values and property codes, the status, the
+// queued messages and the validators called are those of running the checks.
+TEST_F(ChainTest, SkippingQuietChecksChangesNothing) {
+    const std::vector<double> values = ProbeValues();
+    const std::int32_t codes[] = {KAM_PROPERTY_REQUIRED, KAM_PROPERTY_OPTIONAL,
+                                  KAM_PROPERTY_NOT_REQUIRED, 0, 15, -10, 40, INT32_MIN};
+    char structure[8] = {};
+    std::mt19937 random(12345);
+    auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    for (int round = 0; round < 40000; ++round) {
+        kam::g_state.eventLog = round % 3 == 0 ? 0 : 1;
+        const std::int32_t type = round % 2 == 0 ? KAM_PATTERN_EARTH : KAM_PATTERN_SPACE;
+        KAM_PatternInfo info = MakePattern(type);
+        // Mostly the usual codes, so that quiet cases are frequent.
+        for (std::int32_t& p : info.paramProperties)
+            p = codes[pick(8) < 6 ? pick(3) : pick(std::size(codes))];
+        double v[kam::kParamCount];
+        for (double& x : v) x = pick(3) == 0 ? values[pick(values.size())] : 1.0;
+        void* specific = pick(2) == 0 ? KAM_NOVALUE_STRUCT : static_cast<void*>(structure);
+        double* d = v;
+
+        g_validators.calls.clear();
+        Outcome reference{0, {}, {}};
+        if (!kam::CombineStatus(
+                type == KAM_PATTERN_EARTH
+                    ? kam::CheckEarthParameters(info.paramProperties, &d[0], &d[2], &d[3], &d[4],
+                                                specific)
+                    : kam::CheckSpaceParameters(info.paramProperties, &d[0], &d[1], specific),
+                reference.status) &&
+            !kam::CombineStatus(kam::CheckAngles(info.paramProperties, &d[6], &d[7]),
+                                reference.status)) {
+            kam::CombineStatus(type == KAM_PATTERN_EARTH
+                                   ? kam::RunValidateInput(info, &d[0], &d[2], &d[3], &d[4],
+                                                           specific)
+                                   : kam::RunValidateInput(info, &d[0], &d[1], specific),
+                               reference.status);
+            kam::CombineStatus(type == KAM_PATTERN_EARTH
+                                   ? kam::RunValidateAll(info, &d[0], &d[2], &d[3], &d[4],
+                                                         specific, &d[6], &d[7])
+                                   : kam::RunValidateAll(info, &d[0], &d[1], specific, &d[6],
+                                                         &d[7]),
+                               reference.status);
+        }
+        reference.events = EventKeys();
+        reference.calls = CallNames();
+
+        g_validators.calls.clear();
+        Outcome chain{type == KAM_PATTERN_EARTH
+                          ? kam::FullEarthValidation(info, &d[0], &d[2], &d[3], &d[4], specific,
+                                                     &d[6], &d[7])
+                          : kam::FullSpaceValidation(info, &d[0], &d[1], specific, &d[6], &d[7]),
+                      {}, {}};
+        chain.events = EventKeys();
+        chain.calls = CallNames();
+        ASSERT_EQ(chain, reference) << "round " << round;
+
+        // The antenna gain's shortcut over the angles alone.
+        if (kam::AreQuietAngles(info.paramProperties, d[6], d[7])) {
+            ASSERT_EQ(kam::CheckAngles(info.paramProperties, &d[6], &d[7]), 0) << "round " << round;
+            ASSERT_TRUE(TakeAll().empty()) << "round " << round;
+        }
+    }
+}

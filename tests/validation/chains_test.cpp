@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 #include <iterator>
+#include <limits>
 #include <random>
 #include <cstring>
 #include <string>
@@ -217,8 +218,9 @@ namespace {
 
 // Values around every bound of the limit table and the special doubles.
 std::vector<double> ProbeValues() {
+    const double kDenormal = std::numeric_limits<double>::denorm_min();
     std::vector<double> values = {DBL_MAX, -DBL_MAX, std::nan(""), -std::nan(""), INFINITY,
-                                  -INFINITY, 0.0, -0.0, DBL_TRUE_MIN, -DBL_TRUE_MIN, DBL_MIN,
+                                  -INFINITY, 0.0, -0.0, kDenormal, -kDenormal, DBL_MIN,
                                   1.0, 10.0, 50.0, 1e300};
     for (const kam::ParameterLimit& row : kam::kParameterLimitTable) {
         for (double bound : {row.hardMin, row.hardMax, row.softMin, row.softMax}) {
@@ -253,11 +255,11 @@ TEST_F(ChainTest, SkippingQuietChecksChangesNothing) {
     const std::int32_t codes[] = {KAM_PROPERTY_REQUIRED, KAM_PROPERTY_OPTIONAL,
                                   KAM_PROPERTY_NOT_REQUIRED, 0, 15, -10, 40, INT32_MIN};
     char structure[8] = {};
-    std::mt19937 random(12345);
-    auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
-    for (int round = 0; round < 40000; ++round) {
-        kam::g_state.eventLog = round % 3 == 0 ? 0 : 1;
-        const std::int32_t type = round % 2 == 0 ? KAM_PATTERN_EARTH : KAM_PATTERN_SPACE;
+    std::mt19937 engine(12345);
+    auto pick = [&](std::size_t n) { return static_cast<std::size_t>(engine() % n); };
+    for (int trial = 0; trial < 40000; ++trial) {
+        kam::g_state.eventLog = trial % 3 == 0 ? 0 : 1;
+        const std::int32_t type = trial % 2 == 0 ? KAM_PATTERN_EARTH : KAM_PATTERN_SPACE;
         KAM_PatternInfo info = MakePattern(type);
         // Mostly the usual codes, so that quiet cases are frequent.
         for (std::int32_t& p : info.paramProperties)
@@ -300,12 +302,12 @@ TEST_F(ChainTest, SkippingQuietChecksChangesNothing) {
                       {}, {}};
         chain.events = EventKeys();
         chain.calls = CallNames();
-        ASSERT_EQ(chain, reference) << "round " << round;
+        ASSERT_EQ(chain, reference) << "trial " << trial;
 
         // The antenna gain's shortcut over the angles alone.
         if (kam::AreQuietAngles(info.paramProperties, d[6], d[7])) {
-            ASSERT_EQ(kam::CheckAngles(info.paramProperties, &d[6], &d[7]), 0) << "round " << round;
-            ASSERT_TRUE(TakeAll().empty()) << "round " << round;
+            ASSERT_EQ(kam::CheckAngles(info.paramProperties, &d[6], &d[7]), 0) << "trial " << trial;
+            ASSERT_TRUE(TakeAll().empty()) << "trial " << trial;
         }
     }
 }

@@ -142,8 +142,10 @@ void SetForTesting(Platform* fake) noexcept { g_fake = fake; }
 }  // namespace kam::platform
 
 // Load and thread notifications run the standard library's LIP_InitLibrary;
-// the process detach also terminates. Only kam.dll gets these calls: in a
-// test executable that links the host statically this function is inert.
+// the process detach also terminates and is answered with failure, which the
+// loader ignores; every other notification is answered with success. Only
+// kam.dll gets these calls: in a test executable that links the host
+// statically this function is inert.
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     switch (reason) {
         case DLL_PROCESS_ATTACH:
@@ -153,7 +155,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
             break;
         case DLL_PROCESS_DETACH:
             kam::OnUnloadNotification();
-            break;
+            return FALSE;
         default:
             break;
     }

@@ -59,9 +59,12 @@ KAM_Status KAM_CALL IsotropicGain(double* gainMax, double*, void*, double* phi, 
     return Deliver(kIsotropic, Given(phi) ? *phi : 0.0, *gainMax, gain, gainX);
 }
 
-// The pattern is 0 dB at every angle: no level is ever reached.
-KAM_Status KAM_CALL IsotropicContour(double* gainRel, double*, void*, double*, double*, double*) {
+// The pattern is 0 dB at every angle: no level below 0 is ever reached (the
+// level 0 itself is met at boresight, as for every pattern).
+KAM_Status KAM_CALL IsotropicContour(double* gainRel, double*, void*, double*, double* phi,
+                                     double*) {
     if (std::int32_t s = NeedValue(kIsotropic, "GainRel", gainRel)) return s;
+    if (std::int32_t s = ContourLevel(kIsotropic, *gainRel, phi)) return s < 0 ? s : 0;
     return Report(kLevelNotReached,
                   "%s: the pattern is 0 dB at every angle; the contour level %g dB is never "
                   "reached.",

@@ -313,6 +313,48 @@ KAM_API KAM_Status KAM_CALL KAM_AntennaContour(KAM_AntennaId antennaId, double g
  * writes exactly 13 bytes into currentName unless an argument is missing. */
 KAM_API int KAM_CALL TMP_ConvertPatternName(const char* legacyName, char* currentName);
 
+/* ---- Array evaluation (beyond the standard interface) ---------------- */
+
+/* Each element i is the matching single call (KAM_EarthPatternGain,
+ * KAM_SpacePatternGain, KAM_AntennaGain, KAM_SpacePatternContour,
+ * KAM_AntennaContour) for the i-th angle or level and phi0[i], in the same
+ * state: status[i] is its status, gain[i]/gainX[i] (phi[i]/phiX[i]) its
+ * outputs. phi0 == NULL means NoValue for every element; gainX, phiX and
+ * status may be NULL when not wanted; the input array and the first output
+ * are required when count > 0. An argument error (-N for the N-th parameter)
+ * writes nothing; count == 0 returns 0 and writes nothing. Result: 0 when
+ * every element's status is 0, else the first negative element status, else
+ * the first positive one. Each distinct code is queued and handed to the
+ * EventHandler at most once per call. Nothing is allocated in proportion to
+ * count. */
+KAM_API KAM_Status KAM_CALL KAM_EarthPatternGainArray(KAM_LibraryId libraryId,
+                                                      const char* patternName, double gainMax,
+                                                      double diameter, double frequency,
+                                                      double efficiency, void* specific,
+                                                      int32_t count, const double* phi,
+                                                      const double* phi0, double* gain,
+                                                      double* gainX, KAM_Status* status);
+KAM_API KAM_Status KAM_CALL KAM_SpacePatternGainArray(KAM_LibraryId libraryId,
+                                                      const char* patternName, double gainMax,
+                                                      double beamlet, void* specific,
+                                                      int32_t count, const double* phi,
+                                                      const double* phi0, double* gain,
+                                                      double* gainX, KAM_Status* status);
+KAM_API KAM_Status KAM_CALL KAM_AntennaGainArray(KAM_AntennaId antennaId, int32_t count,
+                                                 const double* phi, const double* phi0,
+                                                 double* gain, double* gainX,
+                                                 KAM_Status* status);
+KAM_API KAM_Status KAM_CALL KAM_SpacePatternContourArray(KAM_LibraryId libraryId,
+                                                         const char* patternName,
+                                                         double beamlet, void* specific,
+                                                         int32_t count, const double* gainRel,
+                                                         const double* phi0, double* phi,
+                                                         double* phiX, KAM_Status* status);
+KAM_API KAM_Status KAM_CALL KAM_AntennaContourArray(KAM_AntennaId antennaId, int32_t count,
+                                                    const double* gainRel, const double* phi0,
+                                                    double* phi, double* phiX,
+                                                    KAM_Status* status);
+
 #ifdef __cplusplus
 }
 #endif

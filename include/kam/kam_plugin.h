@@ -10,6 +10,9 @@
  * The records are laid out for 4-byte pointers; where pointers are wider the
  * pointer fields widen in place with natural alignment.
  *
+ * A fourth entry point, LIP_GetArrayInfo, is optional: it hands over array
+ * functions that evaluate many angles in one call (see "Array path").
+ *
  * Every number a slot receives is a pointer to KAM's own copy of the value;
  * an absent number holds the NoValue double, an absent specific structure is
  * the structure NoValue (pointer value 1). Plain C99.
@@ -141,6 +144,99 @@ KAM_PLUGIN_API KAM_Status KAM_CALL LIP_SetEventLogHandler(KAM_EventSink sink);
 KAM_PLUGIN_API KAM_Status KAM_CALL LIP_InitLibrary(void);
 /* Fills *info (zeroed by KAM beforehand). */
 KAM_PLUGIN_API KAM_Status KAM_CALL LIP_GetLibraryInfo(KAM_LibraryInfo* info);
+
+/* ---- Array path (optional) -------------------------------------------- */
+
+/* A library may also evaluate many angles (levels) in one call, computing what
+ * depends only on the antenna's parameters once. It says so through a fourth,
+ * optional entry point, LIP_GetArrayInfo, which KAM looks up after
+ * LIP_GetLibraryInfo at registration; a library without it registers and
+ * works exactly as before, and KAM then loops over the per-point slots.
+ *
+ * Contract of every array function: for each i in 0..count-1 it writes what
+ * the matching per-point slot, called with the same scalar inputs and the
+ * i-th angle (level), would leave in its outputs, and that slot's status into
+ * status[i]; it queues through the event sink the events the slot would queue
+ * (KAM keeps only the first event of each code per exported call). phi, phi0,
+ * gainRel are the caller's arrays and are never written; phi0 may be null,
+ * meaning the NoValue double for every element. Every output array is
+ * non-null and holds count elements. The scalar inputs point to KAM's copies,
+ * as for the slots.
+ *
+ * The result says who computed: 0 when the function did (every element
+ * written); anything else declines the call, and KAM evaluates it with the
+ * per-point slots instead. A function that declines must do so before it
+ * writes any output or queues any event. */
+
+/* gain[i], gainX[i]: what the gain slot leaves in its outputs, which start at
+ * 0.0 for every element. */
+typedef KAM_Status (KAM_CALL *KAM_EarthGainArrayFn)(double* gainMax, double* diameter,
+                                                    double* frequency, double* efficiency,
+                                                    void* specific, int32_t count,
+                                                    const double* phi, const double* phi0,
+                                                    double* gain, double* gainX,
+                                                    KAM_Status* status);
+typedef KAM_Status (KAM_CALL *KAM_SpaceGainArrayFn)(double* gainMax, double* beamlet,
+                                                    void* specific, int32_t count,
+                                                    const double* phi, const double* phi0,
+                                                    double* gain, double* gainX,
+                                                    KAM_Status* status);
+/* status[i]: what validateAll returns for phi[i], phi0[i]. */
+typedef KAM_Status (KAM_CALL *KAM_EarthValidateAllArrayFn)(double* gainMax, double* diameter,
+                                                           double* frequency, double* efficiency,
+                                                           void* specific, int32_t count,
+                                                           const double* phi,
+                                                           const double* phi0,
+                                                           KAM_Status* status);
+typedef KAM_Status (KAM_CALL *KAM_SpaceValidateAllArrayFn)(double* gainMax, double* beamlet,
+                                                           void* specific, int32_t count,
+                                                           const double* phi,
+                                                           const double* phi0,
+                                                           KAM_Status* status);
+/* phi[i], phiX[i]: what the contour slot leaves in its outputs, which hold the
+ * NoValue double on entry for every element. */
+typedef KAM_Status (KAM_CALL *KAM_ContourArrayFn)(double* beamlet, void* specific,
+                                                  int32_t count, const double* gainRel,
+                                                  const double* phi0, double* phi,
+                                                  double* phiX, KAM_Status* status);
+
+typedef union KAM_GainArraySlot {
+    KAM_EarthGainArrayFn earth;
+    KAM_SpaceGainArrayFn space;
+} KAM_GainArraySlot;
+typedef union KAM_ValidateAllArraySlot {
+    KAM_EarthValidateAllArrayFn earth;
+    KAM_SpaceValidateAllArrayFn space;
+} KAM_ValidateAllArraySlot;
+typedef union KAM_ContourArraySlot {
+    KAM_ContourArrayFn space; /* never called for earth patterns */
+} KAM_ContourArraySlot;
+
+/* The array functions of one pattern; any of them may be null, and KAM then
+ * uses the per-point slot for that step. validateAll is only used while the
+ * pattern also has a per-point validateAll. */
+typedef struct KAM_PatternArraySlots {
+    KAM_ValidateAllArraySlot validateAll;
+    KAM_GainArraySlot gain;
+    KAM_ContourArraySlot contour;
+} KAM_PatternArraySlots;
+
+/* What LIP_GetArrayInfo fills (zeroed by KAM beforehand). slots[i] belongs to
+ * LibraryInfo.patterns[i]; patterns beyond slotCount have no array path.
+ * structSize is sizeof(KAM_ArrayInfo) as the library was built, so that the
+ * record can grow: KAM reads no field beyond it. The slots are copied once,
+ * at registration. */
+typedef struct KAM_ArrayInfo {
+    int32_t structSize;
+    int32_t slotCount;
+    const KAM_PatternArraySlots* slots;
+} KAM_ArrayInfo;
+
+typedef KAM_Status (KAM_CALL *KAM_GetArrayInfoFn)(KAM_ArrayInfo* info);
+
+/* Optional: describes the library's array path. Any result but 0 means the
+ * library has none; registration goes on either way. */
+KAM_PLUGIN_API KAM_Status KAM_CALL LIP_GetArrayInfo(KAM_ArrayInfo* info);
 
 /* ---- Version stamp ---------------------------------------------------- */
 

@@ -1,7 +1,7 @@
 # Checks the export tables of the built binaries: the host exports exactly the
 # KAM_/TMP_ functions that include/kam/kam.h declares (parsed from the header,
 # undecorated on every target), and each pattern library exactly the three
-# LIP_ entry points.
+# LIP_ entry points, or those three and the optional LIP_GetArrayInfo.
 #
 # cmake -DFORMAT=ELF|PE -DTOOL=<nm for ELF, objdump for PE> -DHEADER=<kam.h>
 #       -DHOST=<libkam.so or kam.dll> -DPLUGINS=<file|file...> -P check-exports.cmake
@@ -66,6 +66,10 @@ endfunction()
 
 function(compare file expected)
   exported_names(${file} actual)
+  # The optional entry point of a pattern library's array path.
+  if(ARGC GREATER 2 AND "${ARGV2}" IN_LIST actual)
+    list(APPEND expected ${ARGV2})
+  endif()
   set(missing ${expected})
   set(extra ${actual})
   if(actual)
@@ -86,5 +90,5 @@ endfunction()
 compare(${HOST} "${host_expected}")
 string(REPLACE "|" ";" PLUGINS "${PLUGINS}")
 foreach(plugin IN LISTS PLUGINS)
-  compare(${plugin} "LIP_GetLibraryInfo;LIP_InitLibrary;LIP_SetEventLogHandler")
+  compare(${plugin} "LIP_GetLibraryInfo;LIP_InitLibrary;LIP_SetEventLogHandler" LIP_GetArrayInfo)
 endforeach()

@@ -203,7 +203,8 @@ std::int32_t DeliverPair(const char* pattern, double phi, double g, double gx, d
 // for a level above 0, which no pattern reaches (reported).
 std::int32_t ContourLevel(const char* pattern, double level, double* phi);
 // Ends a computed contour call: Phi gets the angle (PhiX is never written);
-// 0. An angle that is not a number gives -6002 and leaves Phi untouched.
+// 0. An angle that is not a number, negative or infinite gives -6002
+// (whatever GainValid says) and leaves Phi untouched.
 std::int32_t DeliverAngle(const char* pattern, double level, double angle, double* phi);
 // A level the envelope never reaches: -6010, reported with the level and the
 // lowest level the pattern's envelope has (its floor); Phi stays untouched.

@@ -171,6 +171,13 @@ std::int32_t DeliverAngle(const char* pattern, double level, double angle, doubl
                       "%s: the inputs give no contour angle for the level %g dB; they lie "
                       "outside the pattern's definition.",
                       pattern, level);
+    // A negative angle (a Phi0 whose sine is negative, a level just below 0
+    // rounding the other way) or an infinite one is no contour either.
+    if (angle < 0.0 || std::isinf(angle))
+        return Report(kOutOfDomain,
+                      "%s: the inputs give the contour angle %g deg for the level %g dB, which "
+                      "is no angle off boresight; they lie outside the pattern's definition.",
+                      pattern, angle, level);
     *phi = angle;
     return 0;
 }

@@ -5,6 +5,8 @@
 #
 # cmake -DFORMAT=ELF|PE -DTOOL=<nm for ELF, objdump for PE> -DHEADER=<kam.h>
 #       -DHOST=<libkam.so or kam.dll> -DPLUGINS=<file|file...> -P check-exports.cmake
+# The script runs without a project: IN_LIST needs its policy set.
+cmake_policy(SET CMP0057 NEW)
 foreach(var FORMAT TOOL HEADER HOST)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "check-exports: ${var} is not set")

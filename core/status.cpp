@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/alloc.h"
+#include "core/frame.h"
 #include "core/handles.h"
 #include "core/list.h"
 #include "core/state.h"
@@ -139,6 +140,10 @@ void KAM_CALL EventSink(KAM_EventRecord* record) {
     bool unterminated = length == static_cast<std::size_t>(kTextSize);
     if (unterminated) length = kTextSize - 1;
     record->textLength = static_cast<std::int32_t>(length);
+    if (EventBound* bound = EventBound::Active();
+        bound != nullptr && !bound->AdmitQueued(record->code)) {
+        return;
+    }
     if (!unterminated) {
         PushEvent(*record);
         return;
@@ -224,6 +229,58 @@ int UpdateLibrarySinks() noexcept {
         if (status != 0) return status;
     }
     return 0;
+}
+
+namespace {
+// The innermost bound; it applies only at the nesting depth it was made at.
+EventBound* g_bound = nullptr;
+}  // namespace
+
+EventBound::EventBound() noexcept
+    : depth_(frame_detail::g_depth), previous_(g_bound) {
+    std::memset(flags_, 0, sizeof flags_);
+    g_bound = this;
+}
+
+EventBound::~EventBound() { g_bound = previous_; }
+
+EventBound* EventBound::Active() noexcept {
+    return g_bound != nullptr && g_bound->depth_ == frame_detail::g_depth ? g_bound : nullptr;
+}
+
+// Open addressing over a table twice the size of the codes it keeps.
+bool EventBound::Admit(std::int32_t code, unsigned char what) noexcept {
+    std::uint32_t slot = (static_cast<std::uint32_t>(code) * 0x9E3779B1u) >> (32 - kSlotBits);
+    for (;; slot = (slot + 1) & (kSlots - 1)) {
+        if ((flags_[slot] & kUsed) == 0) {
+            if (used_ == kDistinctCodes) return false;
+            ++used_;
+            codes_[slot] = code;
+            flags_[slot] = static_cast<unsigned char>(kUsed | what);
+            return true;
+        }
+        if (codes_[slot] == code) {
+            if ((flags_[slot] & what) != 0) return false;
+            flags_[slot] = static_cast<unsigned char>(flags_[slot] | what);
+            return true;
+        }
+    }
+}
+
+std::int32_t ReportBounded(std::int32_t code) noexcept {
+    EventBound* bound = EventBound::Active();
+    if (bound == nullptr) return ReportStatus(code);
+    if (code == 0) return code;
+    if (HasTableRange(code) && g_state.eventLog != 0) LogStatusMessage(code);
+    if (g_state.eventHandler != nullptr && bound->AdmitHandled(code)) {
+        const KAM_LibraryId library = g_state.currentLibrary;
+        char pattern[sizeof g_state.currentPatternName];
+        std::memcpy(pattern, g_state.currentPatternName, sizeof pattern);
+        g_state.eventHandler(code);
+        g_state.currentLibrary = library;
+        std::memcpy(g_state.currentPatternName, pattern, sizeof pattern);
+    }
+    return code;
 }
 
 void RenderEventLine(const KAM_EventRecord& event, char* out) noexcept {

@@ -48,6 +48,49 @@ void DrainEvents() noexcept;
 // 0 or the first non-zero result (-3004 for a library without the entry).
 int UpdateLibrarySinks() noexcept;
 
+// Bounds the events of one exported call that evaluates many elements: while
+// it is in force (in the scope of the call that made it, not in calls nested
+// inside it), each distinct code is queued at most once, whichever side
+// raises it (the host, the validation checks, a library through the sink),
+// and handed to the EventHandler at most once by ReportBounded. The codes
+// live in a fixed table on the stack: past kDistinctCodes different codes in
+// one call, a further new code is neither queued nor handed on.
+class EventBound {
+public:
+    static constexpr int kDistinctCodes = 256;
+
+    EventBound() noexcept;
+    ~EventBound();
+    EventBound(const EventBound&) = delete;
+    EventBound& operator=(const EventBound&) = delete;
+
+    // True the first time code is queued (or handed on) under this bound.
+    bool AdmitQueued(std::int32_t code) noexcept { return Admit(code, kQueued); }
+    bool AdmitHandled(std::int32_t code) noexcept { return Admit(code, kHandled); }
+    // The bound in force for the call under way, or nullptr.
+    static EventBound* Active() noexcept;
+
+private:
+    static constexpr int kSlotBits = 9;
+    static constexpr int kSlots = 1 << kSlotBits;
+    static_assert(kSlots == 2 * kDistinctCodes, "the table is twice the codes it keeps");
+    static constexpr unsigned char kUsed = 1, kQueued = 2, kHandled = 4;
+    bool Admit(std::int32_t code, unsigned char what) noexcept;
+
+    std::int32_t codes_[kSlots];
+    unsigned char flags_[kSlots];
+    int used_ = 0;
+    int depth_;
+    EventBound* previous_;
+};
+
+// ReportStatus under the bound in force: the message is queued (through the
+// sink, which keeps the first event of each code) and the EventHandler is
+// called only for a code it has not received in this call. The context
+// (CurrentLibrary, CurrentPatternName) is restored after the handler, which
+// may call into the library. Without a bound it is ReportStatus.
+std::int32_t ReportBounded(std::int32_t code) noexcept;
+
 // Renders an event line into out (at most 256 bytes with the NUL).
 void RenderEventLine(const KAM_EventRecord& event, char* out) noexcept;
 

@@ -5,6 +5,7 @@
 #include "libraries/registry.h"
 
 #include <climits>
+#include <cstddef>
 #include <cstring>
 #include <new>
 
@@ -25,6 +26,13 @@ namespace {
 constexpr const char* kSetEventLogHandlerEntry = "LIP_SetEventLogHandler";
 constexpr const char* kInitLibraryEntry = "LIP_InitLibrary";
 constexpr const char* kGetLibraryInfoEntry = "LIP_GetLibraryInfo";
+constexpr const char* kGetArrayInfoEntry = "LIP_GetArrayInfo";
+// What the module may fill: room beyond the record this host knows, so that
+// a module built with a larger record writes into zeroed bytes, not past them.
+constexpr std::size_t kArrayInfoRoom = 256;
+// The smallest record that holds the slots.
+constexpr std::size_t kArrayInfoMinimum =
+    offsetof(KAM_ArrayInfo, slots) + sizeof(KAM_ArrayInfo::slots);
 
 // The two forms of a version text, "%d, %d, %d, %d" and "%d.%d.%d.%d", tried
 // in this order. They differ only in the separator that must follow each of
@@ -172,6 +180,8 @@ int LoadPatternLibrary(const char* fileName, KAM_LibraryId* id) noexcept {
     if (status != 0) return status;
 
     info.module = module;
+    KAM_ArrayInfo arrays{};
+    const bool hasArrays = ReadArrayInfo(module, &arrays) == 0;
     std::int32_t numbers[kVersionNumbers] = {};
     status = ReadLibraryVersion(module, fileName, numbers);
     if (status != 0) return status;
@@ -199,14 +209,35 @@ int LoadPatternLibrary(const char* fileName, KAM_LibraryId* id) noexcept {
     if (info.gainValidTarget != nullptr) *info.gainValidTarget = g_state.gainValid;
 
     if (id != nullptr) *id = library->handle;
-    return RegisterPatterns(library);
+    return hasArrays ? RegisterPatterns(library, arrays.slots, arrays.slotCount)
+                     : RegisterPatterns(library);
+}
+
+int ReadArrayInfo(void* module, KAM_ArrayInfo* info) noexcept {
+    auto getArrays = reinterpret_cast<KAM_GetArrayInfoFn>(
+        platform::Current().Resolve(module, kGetArrayInfoEntry));
+    if (getArrays == nullptr || info == nullptr) return KAM_E_INTERNAL;
+    alignas(KAM_ArrayInfo) unsigned char room[kArrayInfoRoom];
+    static_assert(sizeof room >= sizeof(KAM_ArrayInfo), "room for the whole record");
+    std::memset(room, 0, sizeof room);
+    auto* filled = reinterpret_cast<KAM_ArrayInfo*>(room);
+    if (const int status = getArrays(filled); status != 0) return status;
+    if (filled->structSize < 0 ||
+        static_cast<std::size_t>(filled->structSize) < kArrayInfoMinimum ||
+        filled->slotCount < 0 || (filled->slotCount > 0 && filled->slots == nullptr)) {
+        return KAM_E_INTERNAL;
+    }
+    std::memset(info, 0, sizeof *info);
+    std::memcpy(info, room, kArrayInfoMinimum);
+    return 0;
 }
 
 // Copies each PatternInfo of the library's array into a PATTERN node, in
 // array order. 0; -2004 when library is not a PACKAGE node; -3006 at the
 // first null gain (or when a positive count comes with no array), the
 // patterns before it staying registered; -2003 when a node cannot be made.
-int RegisterPatterns(ListNode* library) noexcept {
+int RegisterPatterns(ListNode* library, const KAM_PatternArraySlots* arrays,
+                     std::int32_t arrayCount) noexcept {
     if (!IsPackage(library) || library->payload == nullptr ||
         library->payloadSize < sizeof(KAM_LibraryInfo)) {
         return KAM_E_UNKNOWN_LIBRARY;
@@ -218,11 +249,14 @@ int RegisterPatterns(ListNode* library) noexcept {
     for (std::int32_t i = 0; i < count; ++i) {
         const KAM_PatternInfo& source = info.patterns[i];
         if (source.gain.earth == nullptr) return KAM_E_NULL_GAIN;
-        KAM_PatternInfo copy;
-        std::memcpy(&copy, &source, sizeof copy);
-        TerminateField(copy.name, sizeof copy.name);
+        PatternRecord copy;
+        std::memset(&copy, 0, sizeof copy);
+        std::memcpy(&copy.info, &source, sizeof copy.info);
+        TerminateField(copy.info.name, sizeof copy.info.name);
+        if (arrays != nullptr && i < arrayCount) copy.arrays = arrays[i];
         ListNode* pattern = nullptr;
-        int status = AddChild(library, NodeKind::Pattern, sizeof copy, &copy, copy.name, &pattern);
+        int status =
+            AddChild(library, NodeKind::Pattern, sizeof copy, &copy, copy.info.name, &pattern);
         if (status != 0) return status;
         NextGeneration();
         index::AddPattern(library, pattern);

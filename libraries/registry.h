@@ -17,15 +17,33 @@ ListNode* LibraryNode(KAM_LibraryId id) noexcept;
 inline const KAM_LibraryInfo& LibraryInfoOf(const ListNode* package) noexcept {
     return *static_cast<const KAM_LibraryInfo*>(package->payload);
 }
+// Payload of a PATTERN node: the library's PatternInfo, byte for byte, and
+// the array functions its library handed over for it (all null when the
+// library has no array path).
+struct PatternRecord {
+    KAM_PatternInfo info;
+    KAM_PatternArraySlots arrays;
+};
 inline const KAM_PatternInfo& PatternInfoOf(const ListNode* pattern) noexcept {
     return *static_cast<const KAM_PatternInfo*>(pattern->payload);
+}
+inline const KAM_PatternArraySlots& ArraySlotsOf(const ListNode* pattern) noexcept {
+    return static_cast<const PatternRecord*>(pattern->payload)->arrays;
 }
 
 // Loads and registers a pattern library ("KAM_Std.dll" takes the standard
 // module). Sets *id to none first; see the status list of KAM_AddLibrary.
 int LoadPatternLibrary(const char* fileName, KAM_LibraryId* id) noexcept;
-// 0 or the first failure (-2004, -3006, -2003).
-int RegisterPatterns(ListNode* library) noexcept;
+// 0 or the first failure (-2004, -3006, -2003). arrays: the library's array
+// path (slotCount records, each belonging to the pattern of its index), or
+// nullptr when it has none.
+int RegisterPatterns(ListNode* library, const KAM_PatternArraySlots* arrays = nullptr,
+                     std::int32_t arrayCount = 0) noexcept;
+// Asks a module for its optional array path (LIP_GetArrayInfo): 0 with the
+// record, or non-zero when the module has none, declines, or describes it
+// with a record too small to hold the slots, a negative slot count, or no
+// slots. The record is read only up to the size the module gives.
+int ReadArrayInfo(void* module, KAM_ArrayInfo* info) noexcept;
 // Parses a ProductVersion text as "%d, %d, %d, %d" or "%d.%d.%d.%d" with
 // numbers saturated to the int32 range. 0 or -3051.
 int ParseVersionText(const char* text, std::int32_t numbers[4]) noexcept;

@@ -6,30 +6,19 @@
 namespace kam {
 namespace {
 
-// Whether Specific under its property code passes its check quietly.
-bool IsQuietSpecific(std::int32_t code, const void* specific) noexcept {
-    const bool absent = IsNoValueStruct(specific);
-    return code == KAM_PROPERTY_OPTIONAL || (code == KAM_PROPERTY_REQUIRED && !absent) ||
-           (code == KAM_PROPERTY_NOT_REQUIRED && absent);
-}
-
 // Whether the library's checks of a full chain would all pass quietly; when
 // so the chain goes straight to the pattern's own validators.
 bool AreQuietEarth(const std::int32_t* p, const double* gainMax, const double* diameter,
                    const double* frequency, const double* efficiency, const void* specific,
                    const double* phi, const double* phi0) noexcept {
-    return IsQuietDouble(kParamGainMax, p[kParamGainMax], *gainMax) &&
-           IsQuietDouble(kParamDiameter, p[kParamDiameter], *diameter) &&
-           IsQuietDouble(kParamFrequency, p[kParamFrequency], *frequency) &&
-           IsQuietDouble(kParamEfficiency, p[kParamEfficiency], *efficiency) &&
-           IsQuietSpecific(p[kParamSpecific], specific) && AreQuietAngles(p, *phi, *phi0);
+    return AreQuietEarthParameters(p, *gainMax, *diameter, *frequency, *efficiency, specific) &&
+           AreQuietAngles(p, *phi, *phi0);
 }
 
 bool AreQuietSpace(const std::int32_t* p, const double* gainMax, const double* beamlet,
                    const void* specific, const double* phi, const double* phi0) noexcept {
-    return IsQuietDouble(kParamGainMax, p[kParamGainMax], *gainMax) &&
-           IsQuietDouble(kParamBeamlet, p[kParamBeamlet], *beamlet) &&
-           IsQuietSpecific(p[kParamSpecific], specific) && AreQuietAngles(p, *phi, *phi0);
+    return AreQuietSpaceParameters(p, *gainMax, *beamlet, specific) &&
+           AreQuietAngles(p, *phi, *phi0);
 }
 
 }  // namespace

@@ -129,6 +129,28 @@ inline bool AreQuietAngles(const std::int32_t* properties, double phi, double ph
     return IsQuietDouble(kParamPhi, properties[kParamPhi], phi) &&
            IsQuietDouble(kParamPhi0, properties[kParamPhi0], phi0);
 }
+// The same for Specific, which only its presence decides.
+inline bool IsQuietSpecific(std::int32_t code, const void* specific) noexcept {
+    const bool absent = IsNoValueStruct(specific);
+    return code == KAM_PROPERTY_OPTIONAL || (code == KAM_PROPERTY_REQUIRED && !absent) ||
+           (code == KAM_PROPERTY_NOT_REQUIRED && absent);
+}
+// Whether the library's checks of the antenna parameters would pass quietly.
+inline bool AreQuietEarthParameters(const std::int32_t* p, double gainMax, double diameter,
+                                    double frequency, double efficiency,
+                                    const void* specific) noexcept {
+    return IsQuietDouble(kParamGainMax, p[kParamGainMax], gainMax) &&
+           IsQuietDouble(kParamDiameter, p[kParamDiameter], diameter) &&
+           IsQuietDouble(kParamFrequency, p[kParamFrequency], frequency) &&
+           IsQuietDouble(kParamEfficiency, p[kParamEfficiency], efficiency) &&
+           IsQuietSpecific(p[kParamSpecific], specific);
+}
+inline bool AreQuietSpaceParameters(const std::int32_t* p, double gainMax, double beamlet,
+                                    const void* specific) noexcept {
+    return IsQuietDouble(kParamGainMax, p[kParamGainMax], gainMax) &&
+           IsQuietDouble(kParamBeamlet, p[kParamBeamlet], beamlet) &&
+           IsQuietSpecific(p[kParamSpecific], specific);
+}
 
 // The status combination of consecutive steps. Feeds one step's status into
 // result; true when the step failed and ends the operation (result then holds

@@ -240,7 +240,31 @@ TEST_F(ComputeInternal, CleanCallsAllocateNothing) {
     const KAM_AntennaId earth = CreateEarth(structure_);
     const KAM_AntennaId space = CreateSpace(structure_);
     double a = 0, b = 0;
+    // Array calls over more elements than one chunk of the host's work, with
+    // and without the optional outputs.
+    constexpr int kElements = 1000;
+    std::vector<double> angles(kElements, 10.0), levels(kElements, -3.0), phi0s(kElements, 2.0);
+    std::vector<double> out1(kElements), out2(kElements);
+    std::vector<KAM_Status> statuses(kElements);
     const std::vector<std::pair<const char*, std::function<int()>>> calls = {
+        {"earth gain array",
+         [&] { return KAM_EarthPatternGainArray(-1, "FSREF_001_V1", 40, 2, 12000,
+                                                KAM_NOVALUE_DOUBLE, KAM_NOVALUE_STRUCT, kElements,
+                                                angles.data(), nullptr, out1.data(), out2.data(),
+                                                statuses.data()); }},
+        {"earth gain array without the optional outputs",
+         [&] { return KAM_EarthPatternGainArray(-1, "FSREF_001_V1", 40, 2, 12000,
+                                                KAM_NOVALUE_DOUBLE, KAM_NOVALUE_STRUCT, kElements,
+                                                angles.data(), nullptr, out1.data(), nullptr,
+                                                nullptr); }},
+        {"space gain array",
+         [&] { return KAM_SpacePatternGainArray(-1, "GSOSS_101_V1", 40, KAM_NOVALUE_DOUBLE,
+                                                KAM_NOVALUE_STRUCT, kElements, angles.data(),
+                                                phi0s.data(), out1.data(), nullptr, nullptr); }},
+        {"space contour array",
+         [&] { return KAM_SpacePatternContourArray(-1, "GSOSS_101_V1", KAM_NOVALUE_DOUBLE,
+                                                   KAM_NOVALUE_STRUCT, kElements, levels.data(),
+                                                   phi0s.data(), out1.data(), nullptr, nullptr); }},
         {"earth gain by name",
          [&] { return KAM_EarthPatternGain(-1, "FSREF_001_V1", 40, 2, 12000, KAM_NOVALUE_DOUBLE,
                                            KAM_NOVALUE_STRUCT, 10, KAM_NOVALUE_DOUBLE, &a, &b); }},
@@ -264,6 +288,12 @@ TEST_F(ComputeInternal, CleanCallsAllocateNothing) {
         {"earth antenna gain", [&] { return KAM_AntennaGain(earth, 10, 2, &a, &b); }},
         {"space antenna gain", [&] { return KAM_AntennaGain(space, 10, 2, &a, &b); }},
         {"space antenna contour", [&] { return KAM_AntennaContour(space, -3, 2, &a, &b); }},
+        {"earth antenna gain array",
+         [&] { return KAM_AntennaGainArray(earth, kElements, angles.data(), phi0s.data(),
+                                           out1.data(), nullptr, nullptr); }},
+        {"space antenna contour array",
+         [&] { return KAM_AntennaContourArray(space, kElements, levels.data(), phi0s.data(),
+                                              out1.data(), out2.data(), statuses.data()); }},
     };
     for (int validate : {1, 0}) {
         kam::g_state.inputParamValid = validate;

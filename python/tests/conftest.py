@@ -1,5 +1,5 @@
-"""Shared fixtures: the single-point exports of the same library, called
-through ctypes directly, as the independent reference for the package."""
+"""The per-point exports of the same library, called through ctypes
+directly: the independent reference the package is compared with."""
 
 import ctypes
 import os
@@ -9,70 +9,45 @@ import numpy as np
 import pytest
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-
-import kam  # noqa: E402
 from kam import _native  # noqa: E402
 
 NOVALUE = sys.float_info.max
-NOVALUE_STRUCT = ctypes.c_void_p(1)
-ALL = -1
-
-_d, _p, _id = ctypes.c_double, ctypes.c_void_p, ctypes.c_ssize_t
-_pd = ctypes.POINTER(ctypes.c_double)
+NVS = ctypes.c_void_p(1)  # the structure NoValue
+_d, _id, _s = ctypes.c_double, ctypes.c_ssize_t, ctypes.c_char_p
+# Each export's arguments before its two double outputs.
+SINGLE = {
+    "KAM_EarthPatternGain": [_id, _s, _d, _d, _d, _d, ctypes.c_void_p, _d, _d],
+    "KAM_SpacePatternGain": [_id, _s, _d, _d, ctypes.c_void_p, _d, _d],
+    "KAM_SpacePatternContour": [_id, _s, _d, _d, ctypes.c_void_p, _d],
+    "KAM_AntennaGain": [_id, _d, _d],
+    "KAM_AntennaContour": [_id, _d, _d],
+}
 
 
 class Single:
-    """The per-point exports; each returns (status, out1, out2) with NoValue
-    as nan, the way the package reports an absent output."""
-
     def __init__(self, path):
-        self.lib = lib = ctypes.CDLL(path)
-        lib.KAM_EarthPatternGain.argtypes = [_id, ctypes.c_char_p, _d, _d, _d, _d, _p, _d, _d,
-                                             _pd, _pd]
-        lib.KAM_SpacePatternGain.argtypes = [_id, ctypes.c_char_p, _d, _d, _p, _d, _d, _pd, _pd]
-        lib.KAM_SpacePatternContour.argtypes = [_id, ctypes.c_char_p, _d, _d, _p, _d, _pd, _pd]
-        lib.KAM_AntennaGain.argtypes = [_id, _d, _d, _pd, _pd]
-        lib.KAM_AntennaContour.argtypes = [_id, _d, _d, _pd, _pd]
-        lib.KAM_GetNextEvent.argtypes = [ctypes.POINTER(_native.EventRecord)]
-        lib.KAM_ConvertEventToString.argtypes = [ctypes.POINTER(_native.EventRecord),
-                                                 ctypes.c_char_p]
+        self.lib = ctypes.CDLL(path)
+        for name, args in SINGLE.items():
+            getattr(self.lib, name).argtypes = args + [ctypes.POINTER(_d)] * 2
 
-    @staticmethod
-    def _nv(v):
-        return NOVALUE if v is None else float(v)
-
-    @staticmethod
-    def _out(status, a, b):
-        clean = lambda v: np.nan if v == NOVALUE else v  # noqa: E731
-        return status, clean(a.value), clean(b.value)
-
-    def _run(self, fn, *args):
+    def __call__(self, export, *args):
+        """(status, out1, out2) of one call, None as NoValue and NoValue
+        outputs as nan."""
         a, b = _d(), _d()
-        status = fn(*args, ctypes.byref(a), ctypes.byref(b))
-        return self._out(status, a, b)
+        args = [NOVALUE if v is None else v for v in args]
+        status = getattr(self.lib, export)(*args, ctypes.byref(a), ctypes.byref(b))
+        return (status, *(np.nan if v.value == NOVALUE else v.value for v in (a, b)))
 
-    def earth(self, name, phi, gain_max=None, diameter=None, frequency=None, efficiency=None,
-              specific=NOVALUE_STRUCT, phi0=None):
-        return self._run(self.lib.KAM_EarthPatternGain, ALL, name.encode(), self._nv(gain_max),
-                         self._nv(diameter), self._nv(frequency), self._nv(efficiency),
-                         specific, self._nv(phi), self._nv(phi0))
+    def earth(self, name, g=None, d=None, f=None, e=None, specific=NVS):
+        return lambda phi, phi0=None: self("KAM_EarthPatternGain", -1, name.encode(), g, d, f,
+                                           e, specific, phi, phi0)
 
-    def space(self, name, phi, gain_max=None, beamlet=None, specific=NOVALUE_STRUCT, phi0=None):
-        return self._run(self.lib.KAM_SpacePatternGain, ALL, name.encode(), self._nv(gain_max),
-                         self._nv(beamlet), specific, self._nv(phi), self._nv(phi0))
-
-    def contour(self, name, level, beamlet=None, specific=NOVALUE_STRUCT, phi0=None):
-        return self._run(self.lib.KAM_SpacePatternContour, ALL, name.encode(), self._nv(level),
-                         self._nv(beamlet), specific, self._nv(phi0))
-
-    def antenna_gain(self, handle, phi, phi0=None):
-        return self._run(self.lib.KAM_AntennaGain, handle, self._nv(phi), self._nv(phi0))
-
-    def antenna_contour(self, handle, level, phi0=None):
-        return self._run(self.lib.KAM_AntennaContour, handle, self._nv(level), self._nv(phi0))
+    def space(self, name, g=None, b=None, specific=NVS):
+        return lambda phi, phi0=None: self("KAM_SpacePatternGain", -1, name.encode(), g, b,
+                                           specific, phi, phi0)
 
     def events(self):
-        """(code, text, rendered line) of every event queued."""
+        """(code, text, rendered line) of every queued event."""
         record, line, out = _native.EventRecord(), ctypes.create_string_buffer(256), []
         while self.lib.KAM_GetNextEvent(ctypes.byref(record)) == 0:
             self.lib.KAM_ConvertEventToString(ctypes.byref(record), line)
@@ -86,17 +61,19 @@ def single():
 
 
 def reference(call, *arrays):
-    """Element-wise single calls over broadcast arrays: call(*scalars) ->
-    (status, out1, out2). Failed elements are nan, as the package gives them."""
+    """Element-wise single calls over broadcast arrays; failed elements are
+    nan, as the package gives them."""
     b = np.broadcast_arrays(*[np.asarray(a, dtype=object) for a in arrays])
-    shape = b[0].shape
-    status = np.empty(shape, dtype=np.int32)
-    out1, out2 = np.empty(shape), np.empty(shape)
-    for index in np.ndindex(shape):
+    out = np.empty(b[0].shape), np.empty(b[0].shape), np.empty(b[0].shape, dtype=np.int32)
+    for index in np.ndindex(b[0].shape):
         s, g, gx = call(*[a[index] for a in b])
-        status[index] = s
-        out1[index], out2[index] = (np.nan, np.nan) if s < 0 else (g, gx)
-    return out1, out2, status
+        out[0][index], out[1][index], out[2][index] = (np.nan, np.nan, s) if s < 0 else (g, gx, s)
+    return out
+
+
+def assert_same(result, expected):
+    for got, want in zip(result, expected):
+        np.testing.assert_array_equal(got, want)
 
 
 def double_struct(*values):

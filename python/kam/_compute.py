@@ -85,6 +85,17 @@ def _flat(array, shape):
     return np.ascontiguousarray(np.broadcast_to(array, shape)).reshape(-1)
 
 
+def _novalue_to_nan(out):
+    """NoValue (DBL_MAX, the largest double) becomes nan. Two reductions
+    settle the common cases, none and all, faster than a masked pass."""
+    if not out.size or out.max() < _native.NOVALUE:  # False when a nan is in
+        return
+    if out.min() == _native.NOVALUE:
+        out.fill(np.nan)
+    else:
+        np.copyto(out, np.nan, where=out == _native.NOVALUE)
+
+
 def evaluate(invoke, x, phi0, params, errors, stacklevel):
     """Evaluates invoke over x (angles or levels) and phi0, both broadcast
     with the numeric parameters params (float arrays, in invoke's order).
@@ -123,8 +134,8 @@ def evaluate(invoke, x, phi0, params, errors, stacklevel):
                 o1, o2, st = np.empty(m), np.empty(m), np.empty(m, dtype=np.int32)
                 c.run(invoke, values, xs[index], None if p0 is None else p0[index], o1, o2, st)
                 c.out1[index], c.out2[index], c.status[index] = o1, o2, st
-    np.putmask(c.out1, c.out1 == _native.NOVALUE, np.nan)
-    np.putmask(c.out2, c.out2 == _native.NOVALUE, np.nan)
+    for out in (c.out1, c.out2):
+        _novalue_to_nan(out)
     if c.any_nonzero:
         _statuses(c, errors, stacklevel + 1)
     return c.out1.reshape(shape), c.out2.reshape(shape), c.status.reshape(shape)

@@ -49,6 +49,7 @@ struct Handed {
     std::int32_t gainValid = -1;
 };
 std::deque<Handed> g_handed;
+std::deque<std::vector<KAM_PatternArraySlots>> g_arraySlots;
 std::vector<std::string> g_names;  // pattern names as a caller would type them
 
 Reader& In() { return *g_in; }
@@ -125,6 +126,46 @@ KAM_Status KAM_CALL SpaceGain(double* a, double* b, void*, double* phi, double* 
 KAM_Status KAM_CALL Contour(double* level, double* beamlet, void*, double* phi0, double* phi,
                             double* phiX) {
     return Act({level, beamlet, phi0}, phi, phiX);
+}
+
+// Array functions: decline before touching anything, or write every element
+// (the host hands over count elements in every array) and a status per element.
+KAM_Status ActOnArrays(std::int32_t count, double* out, double* outX, KAM_Status* status) {
+    Reader& in = In();
+    if (in.OneIn(4)) return in.Status() | 1;  // declined: never 0
+    FUZZ_CHECK(count > 0 && status != nullptr, count);
+    QueueEvents();
+    for (std::int32_t i = 0; i < count; ++i) {
+        if (out != nullptr) out[i] = in.Double();
+        if (outX != nullptr) outX[i] = in.Double();
+        status[i] = in.Status();
+    }
+    return 0;
+}
+KAM_Status KAM_CALL EarthGainArray(double*, double*, double*, double*, void*, std::int32_t count,
+                                   const double*, const double*, double* gain, double* gainX,
+                                   KAM_Status* status) {
+    FUZZ_CHECK(gain != nullptr && gainX != nullptr);
+    return ActOnArrays(count, gain, gainX, status);
+}
+KAM_Status KAM_CALL SpaceGainArray(double*, double*, void*, std::int32_t count, const double*,
+                                   const double*, double* gain, double* gainX, KAM_Status* status) {
+    FUZZ_CHECK(gain != nullptr && gainX != nullptr);
+    return ActOnArrays(count, gain, gainX, status);
+}
+KAM_Status KAM_CALL EarthValidateAllArray(double*, double*, double*, double*, void*,
+                                          std::int32_t count, const double*, const double*,
+                                          KAM_Status* status) {
+    return ActOnArrays(count, nullptr, nullptr, status);
+}
+KAM_Status KAM_CALL SpaceValidateAllArray(double*, double*, void*, std::int32_t count,
+                                          const double*, const double*, KAM_Status* status) {
+    return ActOnArrays(count, nullptr, nullptr, status);
+}
+KAM_Status KAM_CALL ContourArray(double*, void*, std::int32_t count, const double*, const double*,
+                                 double* phi, double* phiX, KAM_Status* status) {
+    FUZZ_CHECK(phi != nullptr && phiX != nullptr);
+    return ActOnArrays(count, phi, phiX, status);
 }
 
 // ---- Entry points ----------------------------------------------------------------
@@ -227,6 +268,35 @@ KAM_Status KAM_CALL GetLibraryInfo(KAM_LibraryInfo* info) {
     info->noValueStructTarget = in.OneIn(8) ? nullptr : &h.noValueStruct;
     info->gainValidTarget = in.OneIn(8) ? nullptr : &h.gainValid;
     return in.OneIn(16) ? in.Status() : 0;
+}
+
+// The array path of the patterns of the latest registration: any record
+// size, counts, null and present slots.
+KAM_Status KAM_CALL GetArrayInfo(KAM_ArrayInfo* info) {
+    Reader& in = In();
+    const std::uint8_t size = in.Byte();
+    info->structSize = size < 200 ? static_cast<std::int32_t>(sizeof *info) : in.Int32();
+    info->slotCount = Count(in, kMaxPatterns + 2);
+    info->slots = nullptr;
+    if (info->slotCount > 0 && info->slotCount <= kMaxPatterns + 2 && !in.OneIn(16)) {
+        std::vector<KAM_PatternArraySlots>& slots = g_arraySlots.emplace_back(static_cast<std::size_t>(info->slotCount));
+        const std::vector<KAM_PatternInfo>& patterns = g_handed.back().patterns;
+        for (std::size_t i = 0; i < slots.size(); ++i) {
+            KAM_PatternArraySlots& a = slots[i];
+            std::memset(&a, 0, sizeof a);
+            const std::int32_t type = i < patterns.size() ? patterns[i].type : 0;
+            if (type == KAM_PATTERN_EARTH) {
+                if (in.Bit()) a.validateAll.earth = &EarthValidateAllArray;
+                if (in.Bit()) a.gain.earth = &EarthGainArray;
+            } else if (type == KAM_PATTERN_SPACE) {
+                if (in.Bit()) a.validateAll.space = &SpaceValidateAllArray;
+                if (in.Bit()) a.gain.space = &SpaceGainArray;
+                if (in.Bit()) a.contour.space = &ContourArray;
+            }
+        }
+        info->slots = slots.data();
+    }
+    return in.OneIn(8) ? in.Status() : 0;
 }
 
 int Version(const char*, kam::HookString& text) {
@@ -350,9 +420,31 @@ void Drive(Reader& in, KAM_LibraryId hostile) {
                 kSetters[in.Byte() % 8]();
                 break;
             }
-            case 9:
+            case 9: {
+                const std::int32_t count = in.Byte() % 9;
+                std::vector<double> x(static_cast<std::size_t>(count)), y(x.size()), z(x.size());
+                for (double& d : x) d = in.Double();
+                std::vector<KAM_Status> st(x.size());
+                const double* phi0 = in.Bit() ? x.data() : nullptr;
+                const KAM_AntennaId id = g_antennas.empty() ? 0 : g_antennas[in.Byte() % g_antennas.size()];
+                switch (in.Byte() % 5) {
+                    case 0: KAM_EarthPatternGainArray(lib, name.data(), v[0], v[1], v[2], v[3], spec, count, x.data(), phi0, y.data(), z.data(), st.data()); break;
+                    case 1: KAM_SpacePatternGainArray(lib, name.data(), v[0], v[1], spec, count, x.data(), phi0, y.data(), z.data(), st.data()); break;
+                    case 2: KAM_AntennaGainArray(id, count, x.data(), phi0, y.data(), z.data(), st.data()); break;
+                    case 3: {
+                        const std::int32_t r = KAM_SpacePatternContourArray(lib, name.data(), v[1], spec, count, x.data(), phi0, y.data(), z.data(), st.data());
+                        for (std::size_t i = 0; r >= 0 && i < x.size(); ++i) CheckContour(st[i], y[i], z[i], contourValid);
+                        break;
+                    }
+                    default: {
+                        const std::int32_t r = KAM_AntennaContourArray(id, count, x.data(), phi0, y.data(), z.data(), st.data());
+                        for (std::size_t i = 0; r >= 0 && i < x.size(); ++i) CheckContour(st[i], y[i], z[i], contourValid);
+                        break;
+                    }
+                }
                 fuzz::TakeEvents();
                 break;
+            }
             case 10: {
                 KAM_LibraryId again = 0;
                 KAM_AddLibrary(fuzz::InProcessPlatform::kFileName, &again);
@@ -370,12 +462,13 @@ void Drive(Reader& in, KAM_LibraryId hostile) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static fuzz::InProcessPlatform platform;
     g_platform = &platform;
-    platform.entryPoints = {&SetEventLogHandler, &InitLibrary, &GetLibraryInfo};
+    platform.entryPoints = {&SetEventLogHandler, &InitLibrary, &GetLibraryInfo, &GetArrayInfo};
     platform.version = &Version;
     Reader in(data, size);
     g_in = &in;
     fuzz::ResetLibrary();  // the libraries of the last input go with the tree
     g_handed.clear();
+    g_arraySlots.clear();
     g_names.clear();
     g_antennas.clear();
     g_sink = nullptr;
@@ -384,6 +477,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (missing == 1) platform.entryPoints.setEventLogHandler = nullptr;
     if (missing == 2) platform.entryPoints.initLibrary = nullptr;
     if (missing == 3) platform.entryPoints.getLibraryInfo = nullptr;
+    if (missing >= 128) platform.entryPoints.getArrayInfo = nullptr;
     if (in.OneIn(8)) KAM_DisableEventLog();
     if (in.OneIn(8)) KAM_DisableGainValid();
     KAM_LibraryId hostile = 0;

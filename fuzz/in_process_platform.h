@@ -23,6 +23,7 @@ public:
         KAM_SetEventLogHandlerFn setEventLogHandler = nullptr;
         KAM_InitLibraryFn initLibrary = nullptr;
         KAM_GetLibraryInfoFn getLibraryInfo = nullptr;
+        KAM_GetArrayInfoFn getArrayInfo = nullptr;  // optional
     };
     // 0 with the text, or a status (-3050, -3051, -2003), as the real reader.
     using VersionReader = int (*)(const char* fileName, kam::HookString& text);
@@ -52,6 +53,8 @@ public:
             return reinterpret_cast<void*>(entryPoints.initLibrary);
         if (std::strcmp(entryPoint, "LIP_GetLibraryInfo") == 0)
             return reinterpret_cast<void*>(entryPoints.getLibraryInfo);
+        if (std::strcmp(entryPoint, "LIP_GetArrayInfo") == 0)
+            return reinterpret_cast<void*>(entryPoints.getArrayInfo);
         return nullptr;
     }
     int ReadProductVersion(kam::platform::Module module, const char* fileName,

@@ -7,9 +7,12 @@ import sys
 from . import KamError, describe, patterns
 
 # Options of `plot` that carry a number, and the parameter each one sets.
-NUMBER_OPTIONS = (("--gain-max", "gain_max"), ("--diameter", "diameter"),
-                  ("--frequency", "frequency"), ("--efficiency", "efficiency"),
-                  ("--beamlet", "beamlet"), ("--phi0", "phi0"))
+NUMBER_OPTIONS = (("--gain-max", "gain_max", "GainMax [dBi]"),
+                  ("--diameter", "diameter", "Diameter [m] (earth patterns)"),
+                  ("--frequency", "frequency", "Frequency [MHz] (earth patterns)"),
+                  ("--efficiency", "efficiency", "Efficiency, 0..1 (earth patterns)"),
+                  ("--beamlet", "beamlet", "Beamlet [deg] (space patterns)"),
+                  ("--phi0", "phi0", "Phi0 [deg]"))
 # The parameters each kind of pattern takes.
 KIND_PARAMETERS = {"earth": {"gain_max", "diameter", "frequency", "efficiency", "phi0"},
                    "space": {"gain_max", "beamlet", "phi0"}}
@@ -52,7 +55,7 @@ def run_plot(args, out):
 
     pattern = describe(args.name, args.library)
     parameters = {}
-    for option, key in NUMBER_OPTIONS:
+    for option, key, _ in NUMBER_OPTIONS:
         value = getattr(args, key)
         if value is None:
             continue
@@ -84,9 +87,9 @@ def parser():
     d.add_argument("--library")
     d.set_defaults(run=run_describe)
     g = commands.add_parser("plot", help="plot a pattern's gain into a PNG")
-    g.add_argument("name")
-    for option, key in NUMBER_OPTIONS:
-        g.add_argument(option, dest=key, type=float)
+    g.add_argument("name", help="pattern name")
+    for option, key, text in NUMBER_OPTIONS:
+        g.add_argument(option, dest=key, type=float, metavar="X", help=text)
     g.add_argument("--specific", action="append", metavar="NAME=VALUE",
                    help="an element of the specific structure (repeatable)")
     g.add_argument("--library")

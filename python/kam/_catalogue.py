@@ -11,7 +11,7 @@ import math
 from typing import Dict, List, Tuple
 
 from . import _native
-from ._errors import KamError, call
+from ._errors import KamError, call, error
 
 PARAMETER_NAMES = ("GainMax", "Beamlet", "Diameter", "Frequency", "Efficiency",
                    "Specific", "Phi", "Phi0")
@@ -74,7 +74,7 @@ def library_id(library):
     if isinstance(library, Library):
         return library.id
     if isinstance(library, str):
-        found = _native._id()
+        found = _native.Handle()
         call(_native.lib.KAM_GetLibraryIdByName, _encode(library, "library"),
              ctypes.byref(found))
         return found.value
@@ -118,7 +118,7 @@ def describe(name, library=None):
     encoded = _encode(name)
     lid = key[0]
     if lid is None:
-        where = _native._id()
+        where = _native.Handle()
         call(_native.lib.KAM_SearchPattern, encoded, ctypes.byref(where))
         lid = where.value
     props = _native.PatternProperties()
@@ -177,12 +177,11 @@ def libraries():
 
 def load_library(path):
     """Loads a pattern library file; one already loaded gives its Library."""
-    lid = _native._id()
+    lid = _native.Handle()
     with _native.lock:
         status = _native.lib.KAM_AddLibrary(_encode(str(path), "path"), ctypes.byref(lid))
         events = _native.take_events() if status != 0 else []
     if status < 0:
-        from ._errors import error
         raise error(status, events)
     _described.clear()
     return _library(lid.value)

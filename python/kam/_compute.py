@@ -252,7 +252,7 @@ class _Antenna:
         self.pattern = _catalogue.describe(
             name, None if library is None else _catalogue.library_id(library))
         address, buffer = _catalogue.specific_structure(self.pattern, specific)
-        handle = _native._id()
+        handle = _native.Handle()
         call(create, self.pattern.library_id, _catalogue._encode(name), *values, address,
              ctypes.byref(handle), stacklevel=4)
         del buffer  # the antenna keeps its own copy

@@ -24,11 +24,8 @@ PARAM_COUNT = 8
 VALUE_DOUBLE, VALUE_INT32 = 1, 2
 
 E_UNKNOWN_ANTENNA = -2009
-E_PATTERN_NOT_FOUND = -2005
-W_ALREADY_LOADED = 2008
 # Statuses -1 .. -MAX_ARGUMENT name a wrong argument of the call by position.
 MAX_ARGUMENT = 99
-E_QUEUE_EMPTY = -2007
 
 lock = threading.RLock()
 
@@ -105,7 +102,7 @@ def field_text(field):
 # ---- Prototypes ---------------------------------------------------------------
 
 _i32, _dbl, _ptr, _str = ctypes.c_int32, ctypes.c_double, ctypes.c_void_p, ctypes.c_char_p
-_id = ctypes.c_ssize_t  # KAM_LibraryId and KAM_AntennaId are intptr_t
+_id = Handle = ctypes.c_ssize_t  # KAM_LibraryId and KAM_AntennaId are intptr_t
 _pi32 = ctypes.POINTER(ctypes.c_int32)
 _pid = ctypes.POINTER(_id)
 _pdbl = ctypes.POINTER(ctypes.c_double)

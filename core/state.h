@@ -53,11 +53,13 @@ inline void ClearContext() noexcept {
     std::memset(g_state.currentPatternName, 0, sizeof g_state.currentPatternName);
 }
 
-// Creates the two roots, marks the library initialised and loads the
-// standard library; reports the load's status. 0, -2003 or the load status.
+// Creates the two roots, marks the library initialised and runs the
+// initialise hooks (core/lifecycle.h), which load the standard library;
+// reports their status. 0, -2003 or the load status.
 int Initialise() noexcept;
-// Deletes every antenna and frees the tree; resets StdLibraryId and the
-// context. 0 or the first failure (reported as termination reports it).
+// Runs the release hooks (which delete every antenna) and frees the tree;
+// resets StdLibraryId and the context. 0 or the first failure (reported as
+// termination reports it).
 int Terminate() noexcept;
 
 }  // namespace kam

@@ -5,9 +5,11 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/frame.h"
+#include "core/lifecycle.h"
 #include "core_fixture.h"
 #include "libraries/registry.h"
 
@@ -154,3 +156,47 @@ TEST_F(CoreTest, NotificationsCallTheStandardInitLibraryAndUnloadTerminates) {
 }
 
 }  // namespace
+
+// ---- The lifecycle hook table ------------------------------------------
+
+// Hooks of the two layers that register nothing, recording their calls
+// while a test listens; they stay registered for the rest of the process.
+std::vector<std::string>* g_hookCalls = nullptr;
+void Record(const char* what) {
+    if (g_hookCalls != nullptr) g_hookCalls->push_back(what);
+}
+
+TEST_F(CoreTest, HooksRunInLayerOrderAndSlotsAreTakenOnce) {
+    const kam::LifecycleHook validation{
+        .initialise = []() noexcept {
+            Record("init validation");
+            return g_hookCalls != nullptr ? 7 : 0;  // a warning only while listened to
+        },
+        .release = []() noexcept { Record("release validation"); return 0; },
+        .forget = []() noexcept { Record("forget validation"); }};
+    const kam::LifecycleHook legacy{
+        .initialise = []() noexcept { Record("init legacy"); return 0; },
+        .release = []() noexcept { Record("release legacy"); return 0; },
+        .forget = []() noexcept { Record("forget legacy"); }};
+    // Registered in the reverse of the layer order: the order must not matter.
+    ASSERT_TRUE(kam::RegisterLifecycleHook(kam::Layer::Legacy, legacy));
+    ASSERT_TRUE(kam::RegisterLifecycleHook(kam::Layer::Validation, validation));
+    EXPECT_FALSE(kam::RegisterLifecycleHook(kam::Layer::Legacy, validation)) << "slot taken";
+    EXPECT_FALSE(kam::RegisterLifecycleHook(kam::Layer::Compute, legacy)) << "compute's slot";
+    EXPECT_FALSE(kam::RegisterLifecycleHook(kam::Layer::Count, legacy)) << "out of range";
+
+    std::vector<std::string> calls;
+    g_hookCalls = &calls;
+    ASSERT_EQ(kam::Terminate(), 0);
+    // The standard library's load (libraries, lowest layer) succeeds with
+    // 0; the validation hook's warning is the latest positive status.
+    const int initialised = kam::Initialise();
+    g_hookCalls = nullptr;
+    EXPECT_EQ(initialised, 7);
+    EXPECT_NE(kam::g_state.stdLibraryId, 0) << "the libraries layer ran first";
+    const std::vector<std::string> expected{
+        "forget legacy",      "forget validation", "release legacy", "release validation",
+        "forget legacy",      "forget validation", "init validation", "init legacy"};
+    EXPECT_EQ(calls, expected);
+    kam::DrainEvents();
+}

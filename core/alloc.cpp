@@ -14,6 +14,7 @@ std::uint64_t g_countdown = 0;  // allocations left before the injected failure;
 bool g_persistent = false;
 bool g_failing = false;  // a persistent failure has fired
 bool g_fired = false;
+testing::AllocationObserver g_observer = nullptr;
 
 // Whether this allocation is to fail.
 bool InjectFailure() noexcept {
@@ -28,7 +29,15 @@ bool InjectFailure() noexcept {
 }  // namespace
 
 void* Allocate(std::size_t bytes) noexcept {
-    if (InjectFailure()) return nullptr;
+    const bool fail = InjectFailure();
+    if (g_observer != nullptr) {
+#if defined(__GNUC__)
+        g_observer(__builtin_extract_return_addr(__builtin_return_address(0)), fail);
+#else
+        g_observer(nullptr, fail);
+#endif
+    }
+    if (fail) return nullptr;
     void* block = std::malloc(bytes == 0 ? 1 : bytes);
     if (block != nullptr) ++g_live;
     return block;
@@ -52,6 +61,8 @@ void FailAllocation(std::uint64_t nth, bool persistent) noexcept {
 bool AllocationFailureFired() noexcept { return g_fired; }
 
 std::int64_t LiveAllocations() noexcept { return g_live; }
+
+void ObserveAllocations(AllocationObserver observer) noexcept { g_observer = observer; }
 
 }  // namespace testing
 }  // namespace kam

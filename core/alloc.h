@@ -48,6 +48,11 @@ void FailAllocation(std::uint64_t nth, bool persistent) noexcept;
 bool AllocationFailureFired() noexcept;
 // Blocks currently allocated through the hook (allocations minus releases).
 std::int64_t LiveAllocations() noexcept;
+// Called for every allocation with its site (the return address into the
+// code that called Allocate; nullptr where the compiler cannot tell) and
+// whether it was made to fail. nullptr (the default) turns it off.
+using AllocationObserver = void (*)(const void* site, bool failed) noexcept;
+void ObserveAllocations(AllocationObserver observer) noexcept;
 }  // namespace testing
 
 }  // namespace kam

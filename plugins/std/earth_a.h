@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "array_path.h"
 #include "std.h"
 
 namespace kamstd {
@@ -98,15 +99,43 @@ std::int32_t MakeMainLobe(const char* pattern, const char* label, double gainMax
                           double g1, MainLobe& lobe);
 
 // Envelope of 005 (and 008 from 1 GHz up) once phi has left the main lobe:
-// large selects the branch for big antennas (phir = 15.85 d^-0.6).
-double CoordinationGain(const MainLobe& lobe, bool large, double p);
+// large selects the branch for big antennas (phir = 15.85 d^-0.6). What
+// depends on d alone is computed once, by MakeCoordination.
+struct Coordination {
+    MainLobe lobe;
+    double phir;  // end of the G1 plateau
+    double near;  // near - 25 log phi up to 48 deg
+    double far;   // beyond 48 deg
+};
+inline Coordination MakeCoordination(const MainLobe& lobe, bool large) {
+    const double d = lobe.d;
+    if (large) return {lobe, 15.85 * std::pow(d, -0.6), 32.0, -10.0};
+    return {lobe, 100.0 / d, 52.0 - 10.0 * Log10(d), 10.0 - 10.0 * Log10(d)};
+}
+inline double CoordinationGain(const Coordination& c, double p) {
+    if (p < c.lobe.phim) return c.lobe(p);
+    if (p < c.phir) return c.lobe.g1;
+    if (p < 48.0) return c.near - 25.0 * Log10(p);
+    return c.far;
+}
 
 // Wide-angle envelope of 006 (d > 100) and 011 from phir on:
 // 29 - 25 log phi below 10, 34 - 30 log phi below 34.1, then -12, -7, -12.
-double WideAngleEnvelope(double p);
+inline double WideAngleEnvelope(double p) {
+    if (p < 10.0) return 29.0 - 25.0 * Log10(p);
+    if (p < 34.1) return 34.0 - 30.0 * Log10(p);
+    if (p < 80.0) return -12.0;
+    if (p < 120.0) return -7.0;
+    return -12.0;
+}
 
 // Phi of a gain call: -6001 / -6011 as NeedValue, else p = the folded off-axis angle.
-std::int32_t OffAxis(const char* pattern, const double* phi, double& p);
+inline std::int32_t OffAxis(const char* pattern, const double* phi, double& p) {
+    const double x = Read(phi);
+    const std::int32_t s = NeedValue(pattern, "Phi", x);
+    p = s < 0 ? 0.0 : FoldAngle(x);
+    return s;
+}
 
 }  // namespace eartha
 }  // namespace kamstd

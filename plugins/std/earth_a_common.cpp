@@ -82,32 +82,4 @@ std::int32_t MakeMainLobe(const char* pattern, const char* label, double gainMax
     return 0;
 }
 
-double CoordinationGain(const MainLobe& lobe, bool large, double p) {
-    const double d = lobe.d;
-    if (p < lobe.phim) return lobe(p);
-    if (large) {
-        if (p < 15.85 * std::pow(d, -0.6)) return lobe.g1;
-        if (p < 48.0) return 32.0 - 25.0 * Log10(p);
-        return -10.0;
-    }
-    if (p < 100.0 / d) return lobe.g1;
-    if (p < 48.0) return 52.0 - 10.0 * Log10(d) - 25.0 * Log10(p);
-    return 10.0 - 10.0 * Log10(d);
-}
-
-double WideAngleEnvelope(double p) {
-    if (p < 10.0) return 29.0 - 25.0 * Log10(p);
-    if (p < 34.1) return 34.0 - 30.0 * Log10(p);
-    if (p < 80.0) return -12.0;
-    if (p < 120.0) return -7.0;
-    return -12.0;
-}
-
-std::int32_t OffAxis(const char* pattern, const double* phi, double& p) {
-    const double x = Read(phi);
-    const std::int32_t s = NeedValue(pattern, "Phi", x);
-    p = s < 0 ? 0.0 : FoldAngle(x);
-    return s;
-}
-
 }  // namespace kamstd::eartha

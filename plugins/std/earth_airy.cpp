@@ -2,6 +2,7 @@
 // (earth), 2 J1(u)/u with u = pi D/lambda sin(phi), never below -100 dB.
 #include <cmath>
 
+#include "array_path.h"
 #include "earth_b.h"
 
 namespace kamstd {
@@ -42,19 +43,28 @@ KAM_Status KAM_CALL ValidateInput(double*, double* diameter, double* frequency, 
 
 // gain: G = G(eta) + Rel; GainMax is not used; GainX NoValue. The domain is
 // checked while GainValid is on.
-KAM_Status KAM_CALL Gain(double*, double* diameter, double* frequency, double* efficiency, void*,
-                         double* phiIn, double*, double* gain, double* gainX) {
-    const double phi = Read(phiIn);
-    Inputs in{};
-    std::int32_t s = ReadInputs(Read(diameter), Read(frequency), Read(efficiency), in);
-    if (s == 0) s = NeedValue(kName, "Phi", phi);
-    if (s == 0 && GainValid()) s = CheckDomain(in);
-    if (s != 0) return Fail(s, gain, gainX);
-    const double p = FoldAngle(phi);
-    const double u = p <= 90.0 ? kPi * in.d * std::sin(p * kDegree) : kPi * in.d;
-    return Deliver(kName, phi, ApertureGain(in.efficiency, in.d) + RelativeLevel(Airy(u)), gain,
-                   gainX);
-}
+struct Body {
+    template <class Angles>
+    static KAM_Status Gain(double*, double* diameter, double* frequency, double* efficiency,
+                           void*, const Angles& angles) {
+        Inputs in{};
+        const std::int32_t read =
+            ReadInputs(Read(diameter), Read(frequency), Read(efficiency), in);
+        const double peak = read == 0 ? ApertureGain(in.efficiency, in.d) : 0.0;
+        const double piD = kPi * in.d;
+        Once domain([&] { return GainValid() ? CheckDomain(in) : 0; });
+        return angles([&](double* phiIn, double*, double* gain, double* gainX) -> KAM_Status {
+            const double phi = Read(phiIn);
+            std::int32_t s = read;
+            if (s == 0) s = NeedValue(kName, "Phi", phi);
+            if (s == 0) s = domain();
+            if (s != 0) return Fail(s, gain, gainX);
+            const double p = FoldAngle(phi);
+            const double u = p <= 90.0 ? piD * std::sin(p * kDegree) : piD;
+            return Deliver(kName, phi, peak + RelativeLevel(Airy(u)), gain, gainX);
+        });
+    }
+};
 
 }  // namespace
 
@@ -67,7 +77,8 @@ const PatternDef kAiryEarth028 = {kName,
                                   0,
                                   {.earth = &ValidateInput},
                                   {},
-                                  {.earth = &Gain},
-                                  {}};
+                                  {.earth = &EarthGainSlot<Body>},
+                                  {},
+                                  EarthArrays<Body>()};
 
 }  // namespace kamstd

@@ -37,9 +37,10 @@ struct Inputs {
     double p = 0.0;
 };
 
-std::int32_t PrepareAperture(const char* name, const Domain& domain, Efficiency efficiency,
-                             Mode mode, double* diameter, double* frequency, double* eta,
-                             const double* phi, bool withPhi, Inputs& in) {
+// The inputs before Phi: Diameter, Frequency, then Efficiency as the pattern
+// takes it.
+std::int32_t ReadAperture(const char* name, const Domain& domain, Efficiency efficiency,
+                          double* diameter, double* frequency, double* eta, Inputs& in) {
     std::int32_t s = ReadInputs(name, domain, nullptr, diameter, frequency, in.call);
     if (s < 0) return s;
     if (efficiency != Efficiency::kFixed) {
@@ -49,8 +50,12 @@ std::int32_t PrepareAperture(const char* name, const Domain& domain, Efficiency 
         if (s < 0) return s;
         if (IsAbsent(in.eta)) in.eta = kDefaultEfficiency;
     }
-    if (withPhi && (s = OffAxis(name, phi, in.p)) < 0) return s;
-    s = Derive(name, domain, mode, in.call);
+    return s;
+}
+
+// After Phi: D/lambda, the domain, then an efficiency above 0.
+std::int32_t DeriveAperture(const char* name, const Domain& domain, Mode mode, Inputs& in) {
+    const std::int32_t s = Derive(name, domain, mode, in.call);
     if (s < 0) return s;
     if (!(in.eta > 0.0))
         return Report(kOutOfDomain,
@@ -59,17 +64,42 @@ std::int32_t PrepareAperture(const char* name, const Domain& domain, Efficiency 
     return s;
 }
 
+// The gain of a pattern of this family: the inputs, Phi, then (once)
+// Derive, which ends the checks and fills what the curve needs. Curve is
+// called as curve(p) and returns {Gain, GainX} through Deliver or
+// DeliverPair.
+template <class Angles, class DeriveStep, class Curve>
+KAM_Status GainEach(const char* name, std::int32_t read, const Angles& angles,
+                        DeriveStep derive, Curve curve) {
+    Once once(derive);
+    return angles([&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
+        double p = 0.0;
+        std::int32_t s = read;
+        if (s >= 0) s = OffAxis(name, phi, p);
+        if (s >= 0) s = once();
+        if (s < 0) return Fail(s, gain, gainX);
+        return curve(p, gain, gainX);
+    });
+}
+
 // ---- 010 -----------------------------------------------------------------
 
-double Curve010(double g0, double d, double p) {
+struct Research {
+    double g0, phi0, phi1, phi2;
+};
+
+Research MakeResearch(double g0, double d) {
     const double phi0 = 20.0 * std::sqrt(3.0) / d;
-    const double phi1 = phi0 * std::sqrt(20.0 / 3.0);
-    const double phi2 = std::pow(10.0, (49.0 - g0) / 25.0);
-    const double t = p / phi0;
-    if (phi1 <= phi2) {
-        if (p < phi1) return g0 - 3.0 * t * t;
-        if (p < phi2) return g0 - 20.0;
-    } else if (p < phi2) {
+    return {g0, phi0, phi0 * std::sqrt(20.0 / 3.0), std::pow(10.0, (49.0 - g0) / 25.0)};
+}
+
+double Curve010(const Research& r, double p) {
+    const double g0 = r.g0;
+    const double t = p / r.phi0;
+    if (r.phi1 <= r.phi2) {
+        if (p < r.phi1) return g0 - 3.0 * t * t;
+        if (p < r.phi2) return g0 - 20.0;
+    } else if (p < r.phi2) {
         return g0 - 3.0 * t * t;
     }
     if (p < 48.0) return 29.0 - 25.0 * Log10(p);
@@ -81,39 +111,55 @@ double Curve010(double g0, double d, double p) {
 KAM_Status KAM_CALL Validate010(double*, double* diameter, double* frequency, double* efficiency,
                                 void*) {
     Inputs in;
-    return PrepareAperture(kName010, kResearchDomain, Efficiency::kRequired, Mode::kValidate,
-                           diameter, frequency, efficiency, nullptr, false, in);
+    const std::int32_t s = ReadAperture(kName010, kResearchDomain, Efficiency::kRequired,
+                                        diameter, frequency, efficiency, in);
+    return s < 0 ? s : DeriveAperture(kName010, kResearchDomain, Mode::kValidate, in);
 }
 
-KAM_Status KAM_CALL Gain010(double*, double* diameter, double* frequency, double* efficiency,
-                            void*, double* phi, double*, double* gain, double* gainX) {
-    Inputs in;
-    const std::int32_t s = PrepareAperture(kName010, kResearchDomain, Efficiency::kRequired,
-                                           GainMode(), diameter, frequency, efficiency, phi, true,
-                                           in);
-    if (s < 0) return Fail(s, gain, gainX);
-    const double d = in.call.d;
-    return Deliver(kName010, in.p, Curve010(ApertureGain(in.eta, d), d, in.p), gain, gainX);
-}
+struct Body010 {
+    template <class Angles>
+    static KAM_Status Gain(double*, double* diameter, double* frequency, double* efficiency,
+                           void*, const Angles& angles) {
+        Inputs in;
+        Research r{};
+        const std::int32_t read = ReadAperture(kName010, kResearchDomain, Efficiency::kRequired,
+                                               diameter, frequency, efficiency, in);
+        return GainEach(
+            kName010, read, angles,
+            [&]() -> std::int32_t {
+                const std::int32_t s =
+                    DeriveAperture(kName010, kResearchDomain, GainMode(), in);
+                if (s >= 0) r = MakeResearch(kamstd::ApertureGain(in.eta, in.call.d), in.call.d);
+                return s;
+            },
+            [&](double p, double* gain, double* gainX) {
+                return Deliver(kName010, p, Curve010(r, p), gain, gainX);
+            });
+    }
+};
 
 // ---- 011 -----------------------------------------------------------------
 
 double G1Astronomy(double d) { return -1.0 + 15.0 * Log10(d); }
 
-double Curve011(const MainLobe& lobe, double p) {
-    if (p < lobe.phim) return lobe(p);
-    if (p < 15.85 * std::pow(lobe.d, -0.6)) return lobe.g1;
+struct Astronomy {
+    MainLobe lobe;
+    double phir;
+};
+
+double Curve011(const Astronomy& a, double p) {
+    if (p < a.lobe.phim) return a.lobe(p);
+    if (p < a.phir) return a.lobe.g1;
     return WideAngleEnvelope(p);
 }
 
-std::int32_t Prepare011(Mode mode, double* diameter, double* frequency, double* efficiency,
-                        const double* phi, bool withPhi, Inputs& in, MainLobe& lobe) {
-    const std::int32_t s = PrepareAperture(kName011, kAstronomyDomain, Efficiency::kOptional, mode,
-                                           diameter, frequency, efficiency, phi, withPhi, in);
+// After the checks of the family: the main lobe of Gmax against G1.
+std::int32_t Lobe011(Mode mode, Inputs& in, MainLobe& lobe) {
+    const std::int32_t s = DeriveAperture(kName011, kAstronomyDomain, mode, in);
     if (s < 0) return s;
     const double d = in.call.d;
     const std::int32_t m =
-        MakeMainLobe(kName011, "Gmax", ApertureGain(in.eta, d), d, G1Astronomy(d), lobe);
+        MakeMainLobe(kName011, "Gmax", kamstd::ApertureGain(in.eta, d), d, G1Astronomy(d), lobe);
     return m < 0 ? m : s;
 }
 
@@ -121,18 +167,31 @@ KAM_Status KAM_CALL Validate011(double*, double* diameter, double* frequency, do
                                 void*) {
     Inputs in;
     MainLobe lobe;
-    return Prepare011(Mode::kValidate, diameter, frequency, efficiency, nullptr, false, in, lobe);
+    const std::int32_t s = ReadAperture(kName011, kAstronomyDomain, Efficiency::kOptional,
+                                        diameter, frequency, efficiency, in);
+    return s < 0 ? s : Lobe011(Mode::kValidate, in, lobe);
 }
 
-KAM_Status KAM_CALL Gain011(double*, double* diameter, double* frequency, double* efficiency,
-                            void*, double* phi, double*, double* gain, double* gainX) {
-    Inputs in;
-    MainLobe lobe;
-    const std::int32_t s =
-        Prepare011(GainMode(), diameter, frequency, efficiency, phi, true, in, lobe);
-    if (s < 0) return Fail(s, gain, gainX);
-    return Deliver(kName011, in.p, Curve011(lobe, in.p), gain, gainX);
-}
+struct Body011 {
+    template <class Angles>
+    static KAM_Status Gain(double*, double* diameter, double* frequency, double* efficiency,
+                           void*, const Angles& angles) {
+        Inputs in;
+        Astronomy a{};
+        const std::int32_t read = ReadAperture(kName011, kAstronomyDomain, Efficiency::kOptional,
+                                               diameter, frequency, efficiency, in);
+        return GainEach(
+            kName011, read, angles,
+            [&]() -> std::int32_t {
+                const std::int32_t s = Lobe011(GainMode(), in, a.lobe);
+                if (s >= 0) a.phir = 15.85 * std::pow(a.lobe.d, -0.6);
+                return s;
+            },
+            [&](double p, double* gain, double* gainX) {
+                return Deliver(kName011, p, Curve011(a, p), gain, gainX);
+            });
+    }
+};
 
 // ---- 012 -----------------------------------------------------------------
 
@@ -142,53 +201,82 @@ const double kBssCrossPhi2 = std::pow(10.0, 26.0 / 25.0);  // cross-polar: -5 fr
 // G1 = 29 - 25 log(95/d), the level at phir = 95/d.
 double G1Bss(double d) { return 29.0 - 25.0 * Log10(95.0 / d); }
 
-double Copolar012(const MainLobe& lobe, double p) {
-    if (p < lobe.phim) return lobe(p);
-    if (p < 95.0 / lobe.d) return lobe.g1;  // below max(phim, phir)
+// Both curves' breakpoints.
+struct Bss {
+    MainLobe lobe;
+    double phir;          // co-polar: 95/d
+    double phi0, phi1, c;  // cross-polar
+};
+
+Bss MakeBss(const MainLobe& lobe) {
+    Bss b{};
+    b.lobe = lobe;
+    b.phir = 95.0 / lobe.d;
+    b.phi0 = (2.0 / lobe.d) * std::sqrt(3.0 / 0.0025);
+    b.phi1 = (b.phi0 / 2.0) * std::sqrt(10.1875);
+    b.c = 21.0 - 25.0 * Log10(b.phi1) - (lobe.gainMax - 17.0);
+    return b;
+}
+
+double Copolar012(const Bss& b, double p) {
+    if (p < b.lobe.phim) return b.lobe(p);
+    if (p < b.phir) return b.lobe.g1;  // below max(phim, phir)
     if (p < kBssPhiB) return 29.0 - 25.0 * Log10(p);
     if (p < 70.0) return -5.0;
     return 0.0;
 }
 
-double Crosspolar012(double gmax, double d, double p) {
-    const double phi0 = (2.0 / d) * std::sqrt(3.0 / 0.0025);
-    const double phi1 = (phi0 / 2.0) * std::sqrt(10.1875);
-    const double c = 21.0 - 25.0 * Log10(phi1) - (gmax - 17.0);
+double Crosspolar012(const Bss& b, double p) {
+    const double gmax = b.lobe.gainMax;
+    const double phi0 = b.phi0;
     if (p < 0.25 * phi0) return gmax - 25.0;
     if (p < 0.44 * phi0) return gmax - 25.0 + 8.0 * (p - 0.25 * phi0) / (0.19 * phi0);
     if (p < phi0) return gmax - 17.0;
-    if (p < phi1) return gmax - 17.0 + c * std::fabs((p - phi0) / (phi1 - phi0));
+    if (p < b.phi1) return gmax - 17.0 + b.c * std::fabs((p - phi0) / (b.phi1 - phi0));
     if (p < kBssCrossPhi2) return 21.0 - 25.0 * Log10(p);
     if (p < 70.0) return -5.0;
     return 0.0;
 }
 
-std::int32_t Prepare012(Mode mode, double* diameter, double* frequency, const double* phi,
-                        bool withPhi, Inputs& in, MainLobe& lobe) {
-    const std::int32_t s = PrepareAperture(kName012, kBssDomain, Efficiency::kFixed, mode,
-                                           diameter, frequency, nullptr, phi, withPhi, in);
+std::int32_t Lobe012(Mode mode, Inputs& in, MainLobe& lobe) {
+    const std::int32_t s = DeriveAperture(kName012, kBssDomain, mode, in);
     if (s < 0) return s;
     const double d = in.call.d;
     const std::int32_t m =
-        MakeMainLobe(kName012, "Gmax", ApertureGain(kBssEfficiency, d), d, G1Bss(d), lobe);
+        MakeMainLobe(kName012, "Gmax", kamstd::ApertureGain(kBssEfficiency, d), d, G1Bss(d), lobe);
     return m < 0 ? m : s;
 }
 
 KAM_Status KAM_CALL Validate012(double*, double* diameter, double* frequency, double*, void*) {
     Inputs in;
     MainLobe lobe;
-    return Prepare012(Mode::kValidate, diameter, frequency, nullptr, false, in, lobe);
+    const std::int32_t s = ReadAperture(kName012, kBssDomain, Efficiency::kFixed, diameter,
+                                        frequency, nullptr, in);
+    return s < 0 ? s : Lobe012(Mode::kValidate, in, lobe);
 }
 
-KAM_Status KAM_CALL Gain012(double*, double* diameter, double* frequency, double*, void*,
-                            double* phi, double*, double* gain, double* gainX) {
-    Inputs in;
-    MainLobe lobe;
-    const std::int32_t s = Prepare012(GainMode(), diameter, frequency, phi, true, in, lobe);
-    if (s < 0) return Fail(s, gain, gainX);
-    return DeliverPair(kName012, in.p, Copolar012(lobe, in.p),
-                       Crosspolar012(lobe.gainMax, lobe.d, in.p), gain, gainX);
-}
+struct Body012 {
+    template <class Angles>
+    static KAM_Status Gain(double*, double* diameter, double* frequency, double*, void*,
+                           const Angles& angles) {
+        Inputs in;
+        Bss b{};
+        const std::int32_t read = ReadAperture(kName012, kBssDomain, Efficiency::kFixed,
+                                               diameter, frequency, nullptr, in);
+        return GainEach(
+            kName012, read, angles,
+            [&]() -> std::int32_t {
+                MainLobe lobe;
+                const std::int32_t s = Lobe012(GainMode(), in, lobe);
+                if (s >= 0) b = MakeBss(lobe);
+                return s;
+            },
+            [&](double p, double* gain, double* gainX) {
+                return DeliverPair(kName012, p, Copolar012(b, p), Crosspolar012(b, p), gain,
+                                   gainX);
+            });
+    }
+};
 
 }  // namespace
 }  // namespace eartha
@@ -198,12 +286,15 @@ using namespace eartha;
 // Properties: GainMax, Beamlet, Diameter, Frequency, Efficiency, Specific, Phi, Phi0.
 const PatternDef kSpaceResearch010 = {
     kName010, "Space research earth station", 10, KAM_PATTERN_EARTH, {N, N, R, R, R, N, R, N},
-    nullptr, 0, {&Validate010}, {nullptr}, {&Gain010}, {nullptr}};
+    nullptr, 0, {&Validate010}, {nullptr}, {&EarthGainSlot<Body010>}, {nullptr},
+    EarthArrays<Body010>()};
 const PatternDef kRadioAstronomy011 = {
     kName011, "Radio astronomy station antenna", 11, KAM_PATTERN_EARTH, {N, N, R, R, O, N, R, N},
-    nullptr, 0, {&Validate011}, {nullptr}, {&Gain011}, {nullptr}};
+    nullptr, 0, {&Validate011}, {nullptr}, {&EarthGainSlot<Body011>}, {nullptr},
+    EarthArrays<Body011>()};
 const PatternDef kBssReceive012 = {
     kName012, "BSS receiving earth station, co-polar and cross-polar", 12, KAM_PATTERN_EARTH,
-    {N, N, R, R, N, N, R, N}, nullptr, 0, {&Validate012}, {nullptr}, {&Gain012}, {nullptr}};
+    {N, N, R, R, N, N, R, N}, nullptr, 0, {&Validate012}, {nullptr}, {&EarthGainSlot<Body012>}, {nullptr},
+    EarthArrays<Body012>()};
 
 }  // namespace kamstd

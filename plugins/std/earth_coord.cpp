@@ -3,6 +3,7 @@
 // to 36 degrees, -10 dBi behind.
 #include <cmath>
 
+#include "array_path.h"
 #include "earth_b.h"
 
 namespace kamstd {
@@ -56,7 +57,7 @@ std::int32_t CheckInputs(double gainMax, double diameter, double frequency) {
     return s;
 }
 
-double Gain(const Shape& s, double gainMax, double p) {
+double Curve(const Shape& s, double gainMax, double p) {
     if (p < s.phim) {
         const double x = s.d * p;
         return gainMax - 2.5e-3 * x * x;
@@ -81,17 +82,25 @@ KAM_Status KAM_CALL ValidateInput(double* gainMaxIn, double* diameterIn, double*
 }
 
 // gain: GainX NoValue. D/lambda below 35 is refused while GainValid is on.
-KAM_Status KAM_CALL GainSlot(double* gainMaxIn, double* diameterIn, double* frequencyIn, double*,
-                             void*, double* phiIn, double*, double* gain, double* gainX) {
-    const double gainMax = Read(gainMaxIn), diameter = Read(diameterIn);
-    const double frequency = Read(frequencyIn), phi = Read(phiIn);
-    std::int32_t s = CheckInputs(gainMax, diameter, frequency);
-    if (s == 0) s = NeedValue(kName, "Phi", phi);
-    const Shape shape = MakeShape(gainMax, diameter, frequency);
-    if (s == 0) s = CheckDomain(shape, gainMax, GainValid());
-    if (s != 0) return Fail(s, gain, gainX);
-    return Deliver(kName, phi, Gain(shape, gainMax, FoldAngle(phi)), gain, gainX);
-}
+struct Body {
+    template <class Angles>
+    static KAM_Status Gain(double* gainMaxIn, double* diameterIn, double* frequencyIn, double*,
+                           void*, const Angles& angles) {
+        const double gainMax = Read(gainMaxIn), diameter = Read(diameterIn);
+        const double frequency = Read(frequencyIn);
+        const std::int32_t read = CheckInputs(gainMax, diameter, frequency);
+        const Shape shape = MakeShape(gainMax, diameter, frequency);
+        Once domain([&] { return CheckDomain(shape, gainMax, GainValid()); });
+        return angles([&](double* phiIn, double*, double* gain, double* gainX) -> KAM_Status {
+            const double phi = Read(phiIn);
+            std::int32_t s = read;
+            if (s == 0) s = NeedValue(kName, "Phi", phi);
+            if (s == 0) s = domain();
+            if (s != 0) return Fail(s, gain, gainX);
+            return Deliver(kName, phi, Curve(shape, gainMax, FoldAngle(phi)), gain, gainX);
+        });
+    }
+};
 
 }  // namespace
 
@@ -104,7 +113,8 @@ const PatternDef kCoordination025 = {kName,
                                      0,
                                      {.earth = &ValidateInput},
                                      {},
-                                     {.earth = &GainSlot},
-                                     {}};
+                                     {.earth = &EarthGainSlot<Body>},
+                                     {},
+                                     EarthArrays<Body>()};
 
 }  // namespace kamstd

@@ -3,6 +3,7 @@
 // gain follows 1/sin^2(el) up to thetaEnd; a floor everywhere else.
 #include <cmath>
 
+#include "array_path.h"
 #include "earth_b.h"
 
 namespace kamstd {
@@ -63,17 +64,25 @@ KAM_Status KAM_CALL ValidateAll(double*, double*, double*, double*, void*, doubl
 
 // gain: G = GainMax + Rel at el = 90 - p; GainX NoValue. Phi0 above 0 and
 // the field ranges are checked while GainValid is on.
-KAM_Status KAM_CALL Gain(double* gainMaxIn, double*, double*, double*, void* specific,
-                         double* phiIn, double* phi0In, double* gain, double* gainX) {
-    const double gainMax = Read(gainMaxIn), phi = Read(phiIn), phi0 = Read(phi0In);
-    double f[kFieldCount];
-    std::int32_t s = NeedValue(kName, "GainMax", gainMax);
-    if (s == 0) s = NeedValue(kName, "Phi", phi);
-    if (s == 0) s = NeedPhi0(kName, phi0In);
-    if (s == 0) s = Fields(specific, f, GainValid());
-    if (s != 0) return Fail(s, gain, gainX);
-    return Deliver(kName, phi, gainMax + Rel(f, phi0, FoldAngle(phi)), gain, gainX);
-}
+struct Body {
+    template <class Angles>
+    static KAM_Status Gain(double* gainMaxIn, double*, double*, double*, void* specific,
+                           const Angles& angles) {
+        const double gainMax = Read(gainMaxIn);
+        double f[kFieldCount];
+        const std::int32_t read = NeedValue(kName, "GainMax", gainMax);
+        Once fields([&] { return Fields(specific, f, GainValid()); });
+        return angles([&](double* phiIn, double* phi0In, double* gain, double* gainX) -> KAM_Status {
+            const double phi = Read(phiIn), phi0 = Read(phi0In);
+            std::int32_t s = read;
+            if (s == 0) s = NeedValue(kName, "Phi", phi);
+            if (s == 0) s = NeedPhi0(kName, phi0In);
+            if (s == 0) s = fields();
+            if (s != 0) return Fail(s, gain, gainX);
+            return Deliver(kName, phi, gainMax + Rel(f, phi0, FoldAngle(phi)), gain, gainX);
+        });
+    }
+};
 
 }  // namespace
 
@@ -86,7 +95,8 @@ const PatternDef kCosecant021 = {kName,
                                  kFieldCount,
                                  {.earth = &ValidateInput},
                                  {.earth = &ValidateAll},
-                                 {.earth = &Gain},
-                                 {}};
+                                 {.earth = &EarthGainSlot<Body>},
+                                 {},
+                                 EarthArrays<Body, &ValidateAll>()};
 
 }  // namespace kamstd

@@ -72,15 +72,27 @@ double ModelledMainLobe(const MainLobe& lobe, double phir, double peak, double p
 
 // ---- Slots ---------------------------------------------------------------
 
+// What a call of 001 to 006 derives before the angle: the checked inputs,
+// the main lobe (patterns with a model), the edges of the regions.
+struct Shape {
+    Call call;
+    MainLobe lobe;
+    double phimin;  // end of the main region (001 to 004)
+    double phir;    // end of the G1 plateau (002, 004, 006)
+    Coordination coordination;  // 005
+};
+
 // A pattern of this family whose only inputs are GainMax, Diameter, Frequency
-// and Phi: its domain and its gain from (GainMax, d, p).
+// and Phi: its domain, how it derives its shape and its gain from the shape.
 struct Simple {
     const char* name;
     const Domain& domain;
     // G1 for the patterns with a main-lobe model, else nullptr.
     double (*g1)(double d);
-    // The gain at p; lobe is built only when g1 is given.
-    double (*gain)(const Call& call, const MainLobe& lobe, double p);
+    // Fills phimin, phir and the coordination envelope as the curve needs.
+    void (*derive)(Shape& shape);
+    // The gain at p.
+    double (*gain)(const Shape& shape, double p);
 };
 
 double G1Reference(double d) { return 2.0 + 15.0 * Log10(d); }
@@ -89,48 +101,63 @@ double G1Ngso(double d) {
     return d > 100.0 ? -1.0 + 15.0 * Log10(d) : 29.0 - 25.0 * Log10(95.0 / d);
 }
 
-double Curve001(const Call& c, const MainLobe&, double p) {
-    return p < ReferencePhiMin(c.d) ? c.gainMax : ReferenceSideLobes(p);
+void DeriveReference(Shape& s) { s.phimin = ReferencePhiMin(s.call.d); }
+void DeriveReferenceModel(Shape& s) {
+    s.phimin = ReferencePhiMin(s.call.d);
+    s.phir = MainLobePhiR(s.call.d);
+}
+void DeriveObjective(Shape& s) { s.phimin = ObjectivePhiMin(s.call.d); }
+void DeriveObjectiveModel(Shape& s) {
+    s.phimin = ObjectivePhiMin(s.call.d);
+    s.phir = MainLobePhiR(s.call.d);
+}
+void DeriveCoordination(Shape& s) { s.coordination = MakeCoordination(s.lobe, s.call.d >= 100.0); }
+void DeriveNgso(Shape& s) {
+    const double d = s.call.d;
+    s.phir = d > 100.0 ? 15.85 * std::pow(d, -0.6) : 95.0 / d;
 }
 
-double Curve002(const Call& c, const MainLobe& lobe, double p) {
-    if (p < ReferencePhiMin(c.d)) return ModelledMainLobe(lobe, MainLobePhiR(c.d), 32.0, p);
+double Curve001(const Shape& s, double p) {
+    return p < s.phimin ? s.call.gainMax : ReferenceSideLobes(p);
+}
+
+double Curve002(const Shape& s, double p) {
+    if (p < s.phimin) return ModelledMainLobe(s.lobe, s.phir, 32.0, p);
     return ReferenceSideLobes(p);
 }
 
-double Curve003(const Call& c, const MainLobe&, double p) {
-    return p < ObjectivePhiMin(c.d) ? c.gainMax : ObjectiveSideLobes(p);
+double Curve003(const Shape& s, double p) {
+    return p < s.phimin ? s.call.gainMax : ObjectiveSideLobes(p);
 }
 
-double Curve004(const Call& c, const MainLobe& lobe, double p) {
-    if (p < ObjectivePhiMin(c.d)) return ModelledMainLobe(lobe, MainLobePhiR(c.d), 29.0, p);
+double Curve004(const Shape& s, double p) {
+    if (p < s.phimin) return ModelledMainLobe(s.lobe, s.phir, 29.0, p);
     return ObjectiveSideLobes(p);
 }
 
-double Curve005(const Call& c, const MainLobe& lobe, double p) {
-    return CoordinationGain(lobe, c.d >= 100.0, p);
-}
+double Curve005(const Shape& s, double p) { return CoordinationGain(s.coordination, p); }
 
-double Curve006(const Call& c, const MainLobe& lobe, double p) {
-    const double d = c.d;
+double Curve006(const Shape& s, double p) {
+    const double d = s.call.d;
+    const MainLobe& lobe = s.lobe;
     if (p < lobe.phim) return lobe(p);
     if (d > 100.0) {
-        if (p < 15.85 * std::pow(d, -0.6)) return lobe.g1;
+        if (p < s.phir) return lobe.g1;
         return WideAngleEnvelope(p);
     }
-    if (p < 95.0 / d) return lobe.g1;
+    if (p < s.phir) return lobe.g1;
     if (p <= 33.1) return 29.0 - 25.0 * Log10(p);
     if (p <= 80.0) return -9.0;
     if (d <= 25.0) return -5.0;
     return p <= 120.0 ? -4.0 : -9.0;
 }
 
-constexpr Simple k001 = {kName001, kReferenceDomain, nullptr, Curve001};
-constexpr Simple k002 = {kName002, kReferenceDomain, G1Reference, Curve002};
-constexpr Simple k003 = {kName003, kObjectiveDomain, nullptr, Curve003};
-constexpr Simple k004 = {kName004, kObjectiveDomain, G1Objective, Curve004};
-constexpr Simple k005 = {kName005, kCoordinationDomain, G1Reference, Curve005};
-constexpr Simple k006 = {kName006, kNgsoDomain, G1Ngso, Curve006};
+constexpr Simple k001 = {kName001, kReferenceDomain, nullptr, DeriveReference, Curve001};
+constexpr Simple k002 = {kName002, kReferenceDomain, G1Reference, DeriveReferenceModel, Curve002};
+constexpr Simple k003 = {kName003, kObjectiveDomain, nullptr, DeriveObjective, Curve003};
+constexpr Simple k004 = {kName004, kObjectiveDomain, G1Objective, DeriveObjectiveModel, Curve004};
+constexpr Simple k005 = {kName005, kCoordinationDomain, G1Reference, DeriveCoordination, Curve005};
+constexpr Simple k006 = {kName006, kNgsoDomain, G1Ngso, DeriveNgso, Curve006};
 
 // validateInput: inputs, D/lambda, domain, then GainMax against G1.
 std::int32_t ValidateSimple(const Simple& pattern, double* gainMax, double* diameter,
@@ -145,75 +172,109 @@ std::int32_t ValidateSimple(const Simple& pattern, double* gainMax, double* diam
     return m < 0 ? m : s;
 }
 
-std::int32_t GainSimple(const Simple& pattern, double* gainMax, double* diameter,
-                        double* frequency, double* phi, double* gain, double* gainX) {
-    Call call;
-    double p = 0.0;
-    std::int32_t s = ReadInputs(pattern.name, pattern.domain, gainMax, diameter, frequency, call);
-    if (s >= 0) s = OffAxis(pattern.name, phi, p);
-    if (s >= 0) s = Derive(pattern.name, pattern.domain, GainMode(), call);
-    if (s < 0) return Fail(s, gain, gainX);
-    MainLobe lobe = {call.gainMax, call.d, 0.0, 0.0};
-    if (pattern.g1 != nullptr) {
-        const std::int32_t m =
-            MakeMainLobe(pattern.name, "GainMax", call.gainMax, call.d, pattern.g1(call.d), lobe);
-        if (m < 0) return Fail(m, gain, gainX);
+// gain: the inputs, Phi, then D/lambda and the domain, then the main lobe.
+template <const Simple& kPattern>
+struct SimpleBody {
+    template <class Angles>
+    static KAM_Status Gain(double* gainMax, double* diameter, double* frequency, double*, void*,
+                           const Angles& angles) {
+        Shape shape{};
+        const std::int32_t read =
+            ReadInputs(kPattern.name, kPattern.domain, gainMax, diameter, frequency, shape.call);
+        Once derive([&]() -> std::int32_t {
+            Call& call = shape.call;
+            if (const std::int32_t s = Derive(kPattern.name, kPattern.domain, GainMode(), call);
+                s < 0)
+                return s;
+            shape.lobe = {call.gainMax, call.d, 0.0, 0.0};
+            if (kPattern.g1 != nullptr) {
+                const std::int32_t m = MakeMainLobe(kPattern.name, "GainMax", call.gainMax, call.d,
+                                                    kPattern.g1(call.d), shape.lobe);
+                if (m < 0) return m;
+            }
+            kPattern.derive(shape);
+            return 0;
+        });
+        return angles([&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
+            double p = 0.0;
+            std::int32_t s = read;
+            if (s >= 0) s = OffAxis(kPattern.name, phi, p);
+            if (s >= 0) s = derive();
+            if (s < 0) return Fail(s, gain, gainX);
+            return Deliver(kPattern.name, p, kPattern.gain(shape, p), gain, gainX);
+        });
     }
-    return Deliver(pattern.name, p, pattern.gain(call, lobe, p), gain, gainX);
-}
+};
 
-// The two slots of a Simple pattern.
 template <const Simple& kPattern>
 KAM_Status KAM_CALL ValidateSlot(double* gainMax, double* diameter, double* frequency, double*,
                                  void*) {
     return ValidateSimple(kPattern, gainMax, diameter, frequency);
 }
-template <const Simple& kPattern>
-KAM_Status KAM_CALL GainSlot(double* gainMax, double* diameter, double* frequency, double*, void*,
-                             double* phi, double*, double* gain, double* gainX) {
-    return GainSimple(kPattern, gainMax, diameter, frequency, phi, gain, gainX);
-}
 
 // 007: GainMax flat to phimin, then side lobes that depend on theta.
-double Curve007(double gainMax, double d, double theta, double p) {
+struct Shape007 {
+    double gainMax, d, s, phimin;
+};
+
+Shape007 MakeShape007(double gainMax, double d, double theta) {
     const double sinTheta = std::sin(theta * kPi / 180.0);
-    const double s = sinTheta * sinTheta;
-    const double phimin = std::max(15.85 * std::pow(d, -0.6), 118.0 * std::pow(d, -1.06));
-    if (p < phimin) return gainMax;
+    return {gainMax, d, sinTheta * sinTheta,
+            std::max(15.85 * std::pow(d, -0.6), 118.0 * std::pow(d, -1.06))};
+}
+
+double Curve007(const Shape007& c, double p) {
+    const double s = c.s;
+    if (p < c.phimin) return c.gainMax;
     if (p <= 7.0) return 29.0 + 3.0 * s - 25.0 * Log10(p);
     if (p <= 9.2) return 7.9 + 3.0 * s * (9.2 - p) / 2.2;
-    if (d >= 46.8) return p <= 48.0 ? 32.0 - 25.0 * Log10(p) : -10.0;
+    if (c.d >= 46.8) return p <= 48.0 ? 32.0 - 25.0 * Log10(p) : -10.0;
     if (p <= 30.2) return 32.0 - 25.0 * Log10(p);
     return p <= 70.0 ? -5.0 : 0.0;
 }
 
-std::int32_t Prepare007(Mode mode, double* gainMax, double* diameter, double* frequency,
-                        void* specific, Call& call, double& theta, const double* phi, double* p) {
-    std::int32_t s = ReadInputs(kName007, kAsymmetricDomain, gainMax, diameter, frequency, call);
-    if (s >= 0) s = LoadFields(kFssAsymmetric007, specific, &theta, mode != Mode::kGainFree);
-    if (s >= 0 && p != nullptr) s = OffAxis(kName007, phi, *p);
-    if (s >= 0) s = Derive(kName007, kAsymmetricDomain, mode, call);
-    return s;
+// Inputs and theta, then (after Phi in a gain call) D/lambda and the domain.
+std::int32_t Read007(Mode mode, double* gainMax, double* diameter, double* frequency,
+                     void* specific, Call& call, double& theta) {
+    const std::int32_t s =
+        ReadInputs(kName007, kAsymmetricDomain, gainMax, diameter, frequency, call);
+    if (s < 0) return s;
+    return LoadFields(kFssAsymmetric007, specific, &theta, mode != Mode::kGainFree);
 }
 
 KAM_Status KAM_CALL Validate007(double* gainMax, double* diameter, double* frequency, double*,
                                 void* specific) {
     Call call;
     double theta = 0.0;
-    return Prepare007(Mode::kValidate, gainMax, diameter, frequency, specific, call, theta,
-                      nullptr, nullptr);
+    const std::int32_t s =
+        Read007(Mode::kValidate, gainMax, diameter, frequency, specific, call, theta);
+    return s < 0 ? s : Derive(kName007, kAsymmetricDomain, Mode::kValidate, call);
 }
 
-KAM_Status KAM_CALL Gain007(double* gainMax, double* diameter, double* frequency, double*,
-                            void* specific, double* phi, double*, double* gain, double* gainX) {
-    Call call;
-    double theta = 0.0;
-    double p = 0.0;
-    const std::int32_t s = Prepare007(GainMode(), gainMax, diameter, frequency, specific, call,
-                                      theta, phi, &p);
-    if (s < 0) return Fail(s, gain, gainX);
-    return Deliver(kName007, p, Curve007(call.gainMax, call.d, theta, p), gain, gainX);
-}
+struct Body007 {
+    template <class Angles>
+    static KAM_Status Gain(double* gainMax, double* diameter, double* frequency, double*,
+                           void* specific, const Angles& angles) {
+        Call call;
+        double theta = 0.0;
+        Shape007 shape{};
+        const std::int32_t read =
+            Read007(GainMode(), gainMax, diameter, frequency, specific, call, theta);
+        Once derive([&]() -> std::int32_t {
+            const std::int32_t s = Derive(kName007, kAsymmetricDomain, GainMode(), call);
+            if (s >= 0) shape = MakeShape007(call.gainMax, call.d, theta);
+            return s;
+        });
+        return angles([&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
+            double p = 0.0;
+            std::int32_t s = read;
+            if (s >= 0) s = OffAxis(kName007, phi, p);
+            if (s >= 0) s = derive();
+            if (s < 0) return Fail(s, gain, gainX);
+            return Deliver(kName007, p, Curve007(shape, p), gain, gainX);
+        });
+    }
+};
 
 }  // namespace
 }  // namespace eartha
@@ -224,7 +285,8 @@ using namespace eartha;
 template <const Simple& kPattern>
 constexpr PatternDef SimpleDef(const char* title, std::int32_t number) {
     return {kPattern.name, title, number, KAM_PATTERN_EARTH, {R, N, O, O, N, N, R, N}, nullptr, 0,
-            {&ValidateSlot<kPattern>}, {nullptr}, {&GainSlot<kPattern>}, {nullptr}};
+            {&ValidateSlot<kPattern>}, {nullptr}, {&EarthGainSlot<SimpleBody<kPattern>>},
+            {nullptr}, EarthArrays<SimpleBody<kPattern>>()};
 }
 
 const PatternDef kFssReference001 =
@@ -242,7 +304,7 @@ const PatternDef kNgsoEpfd006 =
 
 const PatternDef kFssAsymmetric007 = {
     kName007, "FSS earth station with a non-symmetric beam", 7, KAM_PATTERN_EARTH,
-    {R, N, R, R, N, O, R, N}, kAsymmetricFields, 1, {&Validate007}, {nullptr}, {&Gain007},
-    {nullptr}};
+    {R, N, R, R, N, O, R, N}, kAsymmetricFields, 1, {&Validate007}, {nullptr},
+    {&EarthGainSlot<Body007>}, {nullptr}, EarthArrays<Body007>()};
 
 }  // namespace kamstd

@@ -3,6 +3,7 @@
 // two-level elevation pattern.
 #include <cmath>
 
+#include "array_path.h"
 #include "earth_b.h"
 
 namespace kamstd {
@@ -34,15 +35,22 @@ KAM_Status KAM_CALL TvValidateInput(double* gainMaxIn, double*, double* frequenc
 }
 
 // gain: G = GainMax + Rel; GainX NoValue.
-KAM_Status KAM_CALL TvGain(double* gainMaxIn, double*, double* frequencyIn, double*, void*,
-                           double* phiIn, double*, double* gain, double* gainX) {
-    const double gainMax = Read(gainMaxIn), frequency = Read(frequencyIn), phi = Read(phiIn);
-    std::int32_t s = NeedValue(kTvName, "GainMax", gainMax);
-    if (s == 0) s = OptionalValue(kTvName, "Frequency", frequency);
-    if (s == 0) s = NeedValue(kTvName, "Phi", phi);
-    if (s != 0) return Fail(s, gain, gainX);
-    return Deliver(kTvName, phi, gainMax + TvRel(FoldAngle(phi)), gain, gainX);
-}
+struct TvBody {
+    template <class Angles>
+    static KAM_Status Gain(double* gainMaxIn, double*, double* frequencyIn, double*, void*,
+                           const Angles& angles) {
+        const double gainMax = Read(gainMaxIn), frequency = Read(frequencyIn);
+        std::int32_t read = NeedValue(kTvName, "GainMax", gainMax);
+        if (read == 0) read = OptionalValue(kTvName, "Frequency", frequency);
+        return angles([&](double* phiIn, double*, double* gain, double* gainX) -> KAM_Status {
+            const double phi = Read(phiIn);
+            std::int32_t s = read;
+            if (s == 0) s = NeedValue(kTvName, "Phi", phi);
+            if (s != 0) return Fail(s, gain, gainX);
+            return Deliver(kTvName, phi, gainMax + TvRel(FoldAngle(phi)), gain, gainX);
+        });
+    }
+};
 
 // ---- 027 HAPS gateway and platform antenna --------------------------------
 
@@ -56,20 +64,32 @@ constexpr FieldDef kHapsFields[kHapsFieldCount] = {
     {"LN", "dB", -25.0, -42.0, -25.0, false},
 };
 
-double HapsGain(double g0, double ln, double p) {
-    const double psib = std::sqrt(kHapsBeamConstant / std::pow(10.0, 0.1 * g0));
-    const double lf = g0 - kHapsFloorBelow;
-    const double psi1 = psib * std::sqrt(-ln / 3.0);
-    const double psi2 = kHapsNearEnd * psib;
-    const double x = g0 + ln + 60.0 * std::log10(psi2);
-    const double psi3 = std::pow(10.0, (x - lf) / 60.0);
-    if (p <= psi1) {
-        const double t = p / psib;
-        return g0 - 3.0 * t * t;
+// The pattern's breakpoints for GainMax g0 and the field LN.
+struct Haps {
+    double g0, ln, psib, lf, psi1, psi2, x, psi3;
+};
+
+Haps MakeHaps(double g0, double ln) {
+    Haps h{};
+    h.g0 = g0;
+    h.ln = ln;
+    h.psib = std::sqrt(kHapsBeamConstant / std::pow(10.0, 0.1 * g0));
+    h.lf = g0 - kHapsFloorBelow;
+    h.psi1 = h.psib * std::sqrt(-ln / 3.0);
+    h.psi2 = kHapsNearEnd * h.psib;
+    h.x = g0 + ln + 60.0 * std::log10(h.psi2);
+    h.psi3 = std::pow(10.0, (h.x - h.lf) / 60.0);
+    return h;
+}
+
+double HapsGain(const Haps& h, double p) {
+    if (p <= h.psi1) {
+        const double t = p / h.psib;
+        return h.g0 - 3.0 * t * t;
     }
-    if (p <= psi2) return g0 + ln;
-    if (p <= psi3) return x - 60.0 * std::log10(p);
-    return lf;
+    if (p <= h.psi2) return h.g0 + h.ln;
+    if (p <= h.psi3) return h.x - 60.0 * std::log10(p);
+    return h.lf;
 }
 
 KAM_Status KAM_CALL HapsValidateInput(double* gainMaxIn, double*, double*, double*,
@@ -81,16 +101,29 @@ KAM_Status KAM_CALL HapsValidateInput(double* gainMaxIn, double*, double*, doubl
 }
 
 // gain: GainX NoValue. The field's range is checked while GainValid is on.
-KAM_Status KAM_CALL HapsGainSlot(double* gainMaxIn, double*, double*, double*, void* specific,
-                                 double* phiIn, double*, double* gain, double* gainX) {
-    const double gainMax = Read(gainMaxIn), phi = Read(phiIn);
-    double f[kHapsFieldCount];
-    std::int32_t s = NeedValue(kHapsName, "GainMax", gainMax);
-    if (s == 0) s = NeedValue(kHapsName, "Phi", phi);
-    if (s == 0) s = LoadFields(kHaps027, specific, f, GainValid());
-    if (s != 0) return Fail(s, gain, gainX);
-    return Deliver(kHapsName, phi, HapsGain(gainMax, f[kHapsLN], FoldAngle(phi)), gain, gainX);
-}
+struct HapsBody {
+    template <class Angles>
+    static KAM_Status Gain(double* gainMaxIn, double*, double*, double*, void* specific,
+                           const Angles& angles) {
+        const double gainMax = Read(gainMaxIn);
+        Haps h{};
+        const std::int32_t read = NeedValue(kHapsName, "GainMax", gainMax);
+        Once fields([&] {
+            double f[kHapsFieldCount];
+            const std::int32_t s = LoadFields(kHaps027, specific, f, GainValid());
+            if (s == 0) h = MakeHaps(gainMax, f[kHapsLN]);
+            return s;
+        });
+        return angles([&](double* phiIn, double*, double* gain, double* gainX) -> KAM_Status {
+            const double phi = Read(phiIn);
+            std::int32_t s = read;
+            if (s == 0) s = NeedValue(kHapsName, "Phi", phi);
+            if (s == 0) s = fields();
+            if (s != 0) return Fail(s, gain, gainX);
+            return Deliver(kHapsName, phi, HapsGain(h, FoldAngle(phi)), gain, gainX);
+        });
+    }
+};
 
 // ---- 029 two-level pattern --------------------------------------------------
 
@@ -112,18 +145,26 @@ KAM_Status KAM_CALL LevelsValidateInput(double* gainMaxIn, double*, double*, dou
 
 // gain: GainMax up to the cutoff zenith angle (inclusive), GainMax + lower
 // beyond; GainX NoValue. Field ranges are checked while GainValid is on.
-KAM_Status KAM_CALL LevelsGain(double* gainMaxIn, double*, double*, double*, void* specific,
-                               double* phiIn, double*, double* gain, double* gainX) {
-    const double gainMax = Read(gainMaxIn), phi = Read(phiIn);
-    double f[kLevelsFieldCount];
-    std::int32_t s = NeedValue(kLevelsName, "GainMax", gainMax);
-    if (s == 0) s = NeedValue(kLevelsName, "Phi", phi);
-    if (s == 0) s = LoadFields(kLevels029, specific, f, GainValid());
-    if (s != 0) return Fail(s, gain, gainX);
-    const double p = FoldAngle(phi);
-    const double g = p <= f[kCutoff] ? gainMax : gainMax + f[kLower];
-    return Deliver(kLevelsName, phi, g, gain, gainX);
-}
+struct LevelsBody {
+    template <class Angles>
+    static KAM_Status Gain(double* gainMaxIn, double*, double*, double*, void* specific,
+                           const Angles& angles) {
+        const double gainMax = Read(gainMaxIn);
+        double f[kLevelsFieldCount] = {};
+        const std::int32_t read = NeedValue(kLevelsName, "GainMax", gainMax);
+        Once fields([&] { return LoadFields(kLevels029, specific, f, GainValid()); });
+        return angles([&](double* phiIn, double*, double* gain, double* gainX) -> KAM_Status {
+            const double phi = Read(phiIn);
+            std::int32_t s = read;
+            if (s == 0) s = NeedValue(kLevelsName, "Phi", phi);
+            if (s == 0) s = fields();
+            if (s != 0) return Fail(s, gain, gainX);
+            const double p = FoldAngle(phi);
+            const double g = p <= f[kCutoff] ? gainMax : gainMax + f[kLower];
+            return Deliver(kLevelsName, phi, g, gain, gainX);
+        });
+    }
+};
 
 }  // namespace
 
@@ -136,8 +177,9 @@ const PatternDef kTvReceive026 = {kTvName,
                                   0,
                                   {.earth = &TvValidateInput},
                                   {},
-                                  {.earth = &TvGain},
-                                  {}};
+                                  {.earth = &EarthGainSlot<TvBody>},
+                                  {},
+                                  EarthArrays<TvBody>()};
 
 const PatternDef kHaps027 = {kHapsName,
                              "HAPS gateway and platform antenna",
@@ -148,8 +190,9 @@ const PatternDef kHaps027 = {kHapsName,
                              kHapsFieldCount,
                              {.earth = &HapsValidateInput},
                              {},
-                             {.earth = &HapsGainSlot},
-                             {}};
+                             {.earth = &EarthGainSlot<HapsBody>},
+                             {},
+                             EarthArrays<HapsBody>()};
 
 const PatternDef kLevels029 = {kLevelsName,
                                "Two-level pattern",
@@ -160,7 +203,8 @@ const PatternDef kLevels029 = {kLevelsName,
                                kLevelsFieldCount,
                                {.earth = &LevelsValidateInput},
                                {},
-                               {.earth = &LevelsGain},
-                               {}};
+                               {.earth = &EarthGainSlot<LevelsBody>},
+                               {},
+                               EarthArrays<LevelsBody>()};
 
 }  // namespace kamstd

@@ -4,6 +4,7 @@
 // electrical downtilt.
 #include <cmath>
 
+#include "array_path.h"
 #include "earth_b.h"
 
 namespace kamstd {
@@ -46,32 +47,57 @@ KAM_Status KAM_CALL OmniValidateInput(double* gainMaxIn, double*, double*, doubl
     return 0;
 }
 
+// What an omnidirectional call derives from GainMax and its fields.
+struct Omni {
+    double g0, k, tilt, theta3, theta4, plateau;
+};
+
+Omni MakeOmni(double gainMax, const double* f) {
+    Omni o{};
+    o.g0 = gainMax;
+    o.k = f[kOmniK];
+    o.tilt = f[kOmniTilt];
+    o.theta3 = OmniBeamwidth(o.g0);
+    o.theta4 = o.theta3 * std::sqrt(1.0 - std::log10(o.k + 1.0) / 1.2);
+    o.plateau = o.g0 - 12.0 + 10.0 * std::log10(o.k + 1.0);
+    return o;
+}
+
+double OmniCurve(const Omni& o, double p) {
+    const double a = std::fabs(TiltedElevation(90.0 - p, o.tilt));
+    if (a < o.theta4) {
+        const double x = a / o.theta3;
+        return o.g0 - 12.0 * x * x;
+    }
+    if (a < o.theta3) return o.plateau;
+    return o.g0 - 12.0 + 10.0 * std::log10(std::pow(a / o.theta3, -1.5) + o.k);
+}
+
 // gain: G at the elevation theta = 90 - p; GainX NoValue. Field ranges are
 // checked while GainValid is on.
-KAM_Status KAM_CALL OmniGain(double* gainMaxIn, double*, double*, double*, void* specific,
-                             double* phiIn, double*, double* gain, double* gainX) {
-    const double gainMax = Read(gainMaxIn), phi = Read(phiIn);
-    double f[kOmniFieldCount];
-    std::int32_t s = NeedValue(kOmniName, "GainMax", gainMax);
-    if (s == 0) s = NeedValue(kOmniName, "Phi", phi);
-    if (s == 0) s = LoadFields(kPmpOmni022, specific, f, GainValid());
-    if (s != 0) return Fail(s, gain, gainX);
-    const double g0 = gainMax;
-    const double k = f[kOmniK];
-    const double a = std::fabs(TiltedElevation(90.0 - FoldAngle(phi), f[kOmniTilt]));
-    const double theta3 = OmniBeamwidth(g0);
-    const double theta4 = theta3 * std::sqrt(1.0 - std::log10(k + 1.0) / 1.2);
-    double g;
-    if (a < theta4) {
-        const double x = a / theta3;
-        g = g0 - 12.0 * x * x;
-    } else if (a < theta3) {
-        g = g0 - 12.0 + 10.0 * std::log10(k + 1.0);
-    } else {
-        g = g0 - 12.0 + 10.0 * std::log10(std::pow(a / theta3, -1.5) + k);
+struct OmniBody {
+    template <class Angles>
+    static KAM_Status Gain(double* gainMaxIn, double*, double*, double*, void* specific,
+                           const Angles& angles) {
+        const double gainMax = Read(gainMaxIn);
+        Omni omni{};
+        const std::int32_t read = NeedValue(kOmniName, "GainMax", gainMax);
+        Once fields([&] {
+            double f[kOmniFieldCount];
+            const std::int32_t s = LoadFields(kPmpOmni022, specific, f, GainValid());
+            if (s == 0) omni = MakeOmni(gainMax, f);
+            return s;
+        });
+        return angles([&](double* phiIn, double*, double* gain, double* gainX) -> KAM_Status {
+            const double phi = Read(phiIn);
+            std::int32_t s = read;
+            if (s == 0) s = NeedValue(kOmniName, "Phi", phi);
+            if (s == 0) s = fields();
+            if (s != 0) return Fail(s, gain, gainX);
+            return Deliver(kOmniName, phi, OmniCurve(omni, FoldAngle(phi)), gain, gainX);
+        });
     }
-    return Deliver(kOmniName, phi, g, gain, gainX);
-}
+};
 
 // ---- 023 / 024 sectoral ---------------------------------------------------
 
@@ -189,31 +215,53 @@ double Clamp1(double x) {
     return x < -1.0 ? -1.0 : (x > 1.0 ? 1.0 : x);
 }
 
-double SectorGain(const Sector& v, const double* f, double gainMax, double p) {
-    const SectorShape s = Shape(v, f, gainMax);
+// What a sectoral call derives before the angle: the shape, the fields it
+// reads per angle and the mechanical tilt's sines and cosines.
+struct SectorCall {
+    SectorShape shape;
+    double gainMax, elevation, mechTilt, elecTilt;
+    double sinE, cosE, sinB, cosB, sinECosB, sinESinB;
+};
+
+SectorCall MakeSectorCall(const Sector& v, const double* f, double gainMax) {
+    SectorCall c{};
+    c.shape = Shape(v, f, gainMax);
+    c.gainMax = gainMax;
+    c.elevation = f[kElevation];
+    c.mechTilt = f[kMechTilt];
+    c.elecTilt = f[kElecTilt];
+    const double b = c.mechTilt * kDegree;
+    const double e = c.elevation * kDegree;
+    c.sinE = std::sin(e);
+    c.cosE = std::cos(e);
+    c.sinB = std::sin(b);
+    c.cosB = std::cos(b);
+    c.sinECosB = c.sinE * c.cosB;
+    c.sinESinB = c.sinE * c.sinB;
+    return c;
+}
+
+double SectorGain(const SectorCall& c, double p) {
+    const SectorShape& s = c.shape;
     double az = p;
-    double el = f[kElevation];
-    if (f[kMechTilt] != 0.0) {
-        const double b = f[kMechTilt] * kDegree;
-        const double e = el * kDegree;
+    double el = c.elevation;
+    if (c.mechTilt != 0.0) {
         const double a = az * kDegree;
-        const double sine =
-            Clamp1(std::sin(e) * std::cos(b) + std::cos(e) * std::cos(a) * std::sin(b));
+        const double sine = Clamp1(c.sinECosB + c.cosE * std::cos(a) * c.sinB);
         if (sine == 1.0 || sine == -1.0) {  // straight up or down: cos(el') = 0
             el = sine * 90.0;
             az = 0.0;
         } else {
             const double elt = std::asin(sine);
-            const double c = (std::cos(e) * std::cos(a) * std::cos(b) - std::sin(e) * std::sin(b)) /
-                             std::cos(elt);
-            az = std::acos(Clamp1(c)) / kDegree;
+            const double cosine = (c.cosE * std::cos(a) * c.cosB - c.sinESinB) / std::cos(elt);
+            az = std::acos(Clamp1(cosine)) / kDegree;
             el = elt / kDegree;
         }
     }
-    el = TiltedElevation(el, f[kElecTilt]);
+    el = TiltedElevation(el, c.elecTilt);
     const double ghr = Ghr(s, az / s.phi3);
     const double r = (ghr - s.ghrBack) / (0.0 - s.ghrBack);
-    return gainMax + ghr + r * Gvr(s, std::fabs(el) / s.theta3);
+    return c.gainMax + ghr + r * Gvr(s, std::fabs(el) / s.theta3);
 }
 
 template <int I>
@@ -230,18 +278,31 @@ KAM_Status KAM_CALL SectorValidateInput(double* gainMaxIn, double*, double*, dou
 // gain: G at the azimuth p and the structure's elevation; GainX NoValue. The
 // field ranges and theta3 < 22.5 are checked while GainValid is on.
 template <int I>
-KAM_Status KAM_CALL SectorGainSlot(double* gainMaxIn, double*, double*, double*, void* specific,
-                                   double* phiIn, double*, double* gain, double* gainX) {
-    const double gainMax = Read(gainMaxIn), phi = Read(phiIn);
-    const Sector& v = kSectors[I];
-    double f[kSectorFieldCount];
-    std::int32_t s = NeedValue(v.name, "GainMax", gainMax);
-    if (s == 0) s = NeedValue(v.name, "Phi", phi);
-    if (s == 0) s = LoadFields(*v.def, specific, f, GainValid());
-    if (s == 0 && GainValid()) s = CheckTheta3(v, f, gainMax);
-    if (s != 0) return Fail(s, gain, gainX);
-    return Deliver(v.name, phi, SectorGain(v, f, gainMax, FoldAngle(phi)), gain, gainX);
-}
+struct SectorBody {
+    template <class Angles>
+    static KAM_Status Gain(double* gainMaxIn, double*, double*, double*, void* specific,
+                           const Angles& angles) {
+        const double gainMax = Read(gainMaxIn);
+        const Sector& v = kSectors[I];
+        SectorCall call{};
+        const std::int32_t read = NeedValue(v.name, "GainMax", gainMax);
+        Once fields([&] {
+            double f[kSectorFieldCount];
+            std::int32_t s = LoadFields(*v.def, specific, f, GainValid());
+            if (s == 0 && GainValid()) s = CheckTheta3(v, f, gainMax);
+            if (s == 0) call = MakeSectorCall(v, f, gainMax);
+            return s;
+        });
+        return angles([&](double* phiIn, double*, double* gain, double* gainX) -> KAM_Status {
+            const double phi = Read(phiIn);
+            std::int32_t s = read;
+            if (s == 0) s = NeedValue(v.name, "Phi", phi);
+            if (s == 0) s = fields();
+            if (s != 0) return Fail(s, gain, gainX);
+            return Deliver(v.name, phi, SectorGain(call, FoldAngle(phi)), gain, gainX);
+        });
+    }
+};
 
 }  // namespace
 
@@ -254,8 +315,9 @@ const PatternDef kPmpOmni022 = {kOmniName,
                                 kOmniFieldCount,
                                 {.earth = &OmniValidateInput},
                                 {},
-                                {.earth = &OmniGain},
-                                {}};
+                                {.earth = &EarthGainSlot<OmniBody>},
+                                {},
+                                EarthArrays<OmniBody>()};
 
 const PatternDef kPmpSectorPeak023 = {"PMPSP_023_V1",
                                       "Point-to-multipoint sectoral antenna, peak side lobes",
@@ -266,8 +328,9 @@ const PatternDef kPmpSectorPeak023 = {"PMPSP_023_V1",
                                       kSectorFieldCount,
                                       {.earth = &SectorValidateInput<0>},
                                       {},
-                                      {.earth = &SectorGainSlot<0>},
-                                      {}};
+                                      {.earth = &EarthGainSlot<SectorBody<0>>},
+                                      {},
+                                      EarthArrays<SectorBody<0>>()};
 
 const PatternDef kPmpSectorAverage024 = {"PMPSA_024_V1",
                                          "Point-to-multipoint sectoral antenna, average side lobes",
@@ -278,7 +341,8 @@ const PatternDef kPmpSectorAverage024 = {"PMPSA_024_V1",
                                          kSectorFieldCount,
                                          {.earth = &SectorValidateInput<1>},
                                          {},
-                                         {.earth = &SectorGainSlot<1>},
-                                         {}};
+                                         {.earth = &EarthGainSlot<SectorBody<1>>},
+                                      {},
+                                      EarthArrays<SectorBody<1>>()};
 
 }  // namespace kamstd

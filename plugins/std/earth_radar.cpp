@@ -3,6 +3,7 @@
 // mask falling with ln(phi) down to a floor. One table row per pattern.
 #include <cmath>
 
+#include "array_path.h"
 #include "earth_b.h"
 
 namespace kamstd {
@@ -83,16 +84,23 @@ KAM_Status KAM_CALL ValidateAll(double*, double*, double*, double*, void*, doubl
 // gain: G = GainMax + Rel; GainX NoValue. Phi0 <= 0 fails while GainValid is
 // on; with it off, a Phi0 of 0 gives no finite gain (-6002).
 template <int I>
-KAM_Status KAM_CALL Gain(double* gainMaxIn, double*, double*, double*, void*, double* phiIn,
-                         double* phi0In, double* gain, double* gainX) {
-    const RadarCut& c = kCuts[I];
-    const double gainMax = Read(gainMaxIn), phi = Read(phiIn), phi0 = Read(phi0In);
-    std::int32_t s = NeedValue(c.name, "GainMax", gainMax);
-    if (s == 0) s = NeedValue(c.name, "Phi", phi);
-    if (s == 0) s = NeedPhi0(c.name, phi0In);
-    if (s != 0) return Fail(s, gain, gainX);
-    return Deliver(c.name, phi, gainMax + RadarRel(c, FoldAngle(phi), phi0), gain, gainX);
-}
+struct Body {
+    template <class Angles>
+    static KAM_Status Gain(double* gainMaxIn, double*, double*, double*, void*,
+                           const Angles& angles) {
+        const RadarCut& c = kCuts[I];
+        const double gainMax = Read(gainMaxIn);
+        const std::int32_t read = NeedValue(c.name, "GainMax", gainMax);
+        return angles([&](double* phiIn, double* phi0In, double* gain, double* gainX) -> KAM_Status {
+            const double phi = Read(phiIn), phi0 = Read(phi0In);
+            std::int32_t s = read;
+            if (s == 0) s = NeedValue(c.name, "Phi", phi);
+            if (s == 0) s = NeedPhi0(c.name, phi0In);
+            if (s != 0) return Fail(s, gain, gainX);
+            return Deliver(c.name, phi, gainMax + RadarRel(c, FoldAngle(phi), phi0), gain, gainX);
+        });
+    }
+};
 
 template <int I>
 constexpr PatternDef MakeDef() {
@@ -105,8 +113,9 @@ constexpr PatternDef MakeDef() {
             0,
             {.earth = &ValidateInput<I>},
             {.earth = &ValidateAll<I>},
-            {.earth = &Gain<I>},
-            {}};
+            {.earth = &EarthGainSlot<Body<I>>},
+            {},
+            EarthArrays<Body<I>, &ValidateAll<I>>()};
 }
 
 }  // namespace

@@ -18,13 +18,19 @@ KAM_Status KAM_CALL Validate013(double* gainMax, double*, double*, double*, void
     return NeedValue(kName013, "GainMax", Read(gainMax));
 }
 
-KAM_Status KAM_CALL Gain013(double* gainMax, double*, double*, double*, void*, double*, double*,
-                            double* gain, double* gainX) {
-    const double g = Read(gainMax);
-    const std::int32_t s = NeedValue(kName013, "GainMax", g);
-    if (s < 0) return Fail(s, gain, gainX);
-    return Deliver(kName013, 0.0, g, gain, gainX);
-}
+// gain: GainMax at every angle; Phi is not read.
+struct Body013 {
+    template <class Angles>
+    static KAM_Status Gain(double* gainMax, double*, double*, double*, void*,
+                           const Angles& angles) {
+        const double g = Read(gainMax);
+        const std::int32_t read = NeedValue(kName013, "GainMax", g);
+        return angles([&](double*, double*, double* gain, double* gainX) -> KAM_Status {
+            if (read < 0) return Fail(read, gain, gainX);
+            return Deliver(kName013, 0.0, g, gain, gainX);
+        });
+    }
+};
 
 // ---- 014 -----------------------------------------------------------------
 
@@ -40,19 +46,25 @@ KAM_Status KAM_CALL ValidateAll014(double*, double*, double*, double*, void*, do
     return NeedAngles(kName014, phi, phi0);
 }
 
-KAM_Status KAM_CALL Gain014(double* gainMax, double*, double*, double*, void* specific,
-                            double* phi, double* phi0, double* gain, double* gainX) {
-    const double g = Read(gainMax);
-    double floor = 0.0;
-    double p = 0.0;
-    std::int32_t s = NeedValue(kName014, "GainMax", g);
-    if (s >= 0) s = LoadFields(kParabola014, specific, &floor, GainValid());
-    if (s >= 0) s = OffAxis(kName014, phi, p);
-    if (s >= 0) s = NeedPhi0(kName014, phi0);
-    if (s < 0) return Fail(s, gain, gainX);
-    const double t = p / Read(phi0);
-    return Deliver(kName014, p, g + MaxOf(-12.0 * t * t, floor), gain, gainX);
-}
+struct Body014 {
+    template <class Angles>
+    static KAM_Status Gain(double* gainMax, double*, double*, double*, void* specific,
+                           const Angles& angles) {
+        const double g = Read(gainMax);
+        double floor = 0.0;
+        std::int32_t read = NeedValue(kName014, "GainMax", g);
+        if (read >= 0) read = LoadFields(kParabola014, specific, &floor, GainValid());
+        return angles([&](double* phi, double* phi0, double* gain, double* gainX) -> KAM_Status {
+            double p = 0.0;
+            std::int32_t s = read;
+            if (s >= 0) s = OffAxis(kName014, phi, p);
+            if (s >= 0) s = NeedPhi0(kName014, phi0);
+            if (s < 0) return Fail(s, gain, gainX);
+            const double t = p / Read(phi0);
+            return Deliver(kName014, p, g + MaxOf(-12.0 * t * t, floor), gain, gainX);
+        });
+    }
+};
 
 }  // namespace
 }  // namespace eartha
@@ -62,9 +74,11 @@ using namespace eartha;
 // Properties: GainMax, Beamlet, Diameter, Frequency, Efficiency, Specific, Phi, Phi0.
 const PatternDef kIsotropic013 = {
     kName013, "Isotropic earth station antenna", 13, KAM_PATTERN_EARTH, {R, N, N, N, N, N, O, N},
-    nullptr, 0, {&Validate013}, {nullptr}, {&Gain013}, {nullptr}};
+    nullptr, 0, {&Validate013}, {nullptr}, {&EarthGainSlot<Body013>}, {nullptr},
+    EarthArrays<Body013>()};
 const PatternDef kParabola014 = {
     kName014, "Parabolic main lobe with a floor", 14, KAM_PATTERN_EARTH, {R, N, N, N, N, O, R, R},
-    kParabolaFields, 1, {&Validate014}, {&ValidateAll014}, {&Gain014}, {nullptr}};
+    kParabolaFields, 1, {&Validate014}, {&ValidateAll014}, {&EarthGainSlot<Body014>}, {nullptr},
+    EarthArrays<Body014, &ValidateAll014>()};
 
 }  // namespace kamstd

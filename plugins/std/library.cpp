@@ -7,6 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "array_path.h"
 #include "std.h"
 
 KAM_PLUGIN_VERSION("1, 0, 0, 1");
@@ -27,6 +28,7 @@ constexpr int kMaxDefinitions = 256;
 
 struct Catalogue {
     KAM_PatternInfo patterns[kMaxPatterns];
+    KAM_PatternArraySlots arrays[kMaxPatterns];  // by pattern, as patterns
     KAM_SpecificParDef definitions[kMaxDefinitions];
     int patternCount = 0;
     int definitionCount = 0;
@@ -41,6 +43,7 @@ void CopyText(unsigned char* field, std::size_t size, const char* text) {
 
 void AddPattern(Catalogue& c, const PatternDef& def) {
     if (c.patternCount == kMaxPatterns) return;
+    c.arrays[c.patternCount] = def.arrays;
     KAM_PatternInfo& info = c.patterns[c.patternCount++];
     std::memset(&info, 0, sizeof info);
     std::memcpy(info.name, def.name, std::strlen(def.name) + 1);
@@ -82,10 +85,25 @@ const Catalogue& BuiltCatalogue() {
     return catalogue;
 }
 
+thread_local ArrayEvents* t_arrayEvents = nullptr;
+
 }  // namespace
+
+ArrayEvents::ArrayEvents() : outer_(t_arrayEvents) { t_arrayEvents = this; }
+ArrayEvents::~ArrayEvents() { t_arrayEvents = outer_; }
+ArrayEvents* ArrayEvents::Current() { return t_arrayEvents; }
+
+bool ArrayEvents::First(std::int32_t code) {
+    for (int i = 0; i < count_; ++i)
+        if (codes_[i] == code) return false;
+    if (count_ < kMaxCodes) codes_[count_++] = code;
+    return true;
+}
 
 std::int32_t Report(std::int32_t code, const char* format, ...) {
     if (g_host.sink == nullptr) return code;
+    if (ArrayEvents* call = ArrayEvents::Current(); call != nullptr && !call->First(code))
+        return code;
     KAM_EventRecord record;
     std::memset(&record, 0, sizeof record);
     record.code = code;
@@ -95,13 +113,6 @@ std::int32_t Report(std::int32_t code, const char* format, ...) {
     va_end(args);
     g_host.sink(&record);
     return code;
-}
-
-double FoldAngle(double phi) {
-    double p = std::fabs(phi);
-    if (p > 360.0) p = std::fmod(p, 360.0);
-    if (p > 180.0) p = 360.0 - p;
-    return p;
 }
 
 }  // namespace kamstd
@@ -116,6 +127,16 @@ KAM_PLUGIN_API KAM_Status KAM_CALL LIP_SetEventLogHandler(KAM_EventSink sink) {
 }
 
 KAM_PLUGIN_API KAM_Status KAM_CALL LIP_InitLibrary(void) { return 0; }
+
+KAM_PLUGIN_API KAM_Status KAM_CALL LIP_GetArrayInfo(KAM_ArrayInfo* info) {
+    if (info == nullptr) return 0;
+    const Catalogue& c = BuiltCatalogue();
+    std::memset(info, 0, sizeof *info);
+    info->structSize = static_cast<std::int32_t>(sizeof *info);
+    info->slotCount = c.patternCount;
+    info->slots = c.arrays;
+    return 0;
+}
 
 KAM_PLUGIN_API KAM_Status KAM_CALL LIP_GetLibraryInfo(KAM_LibraryInfo* info) {
     if (info == nullptr) return 0;

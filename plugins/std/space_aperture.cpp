@@ -4,6 +4,7 @@
 // contours bisect the main lobe.
 #include <cmath>
 
+#include "array_path.h"
 #include "space.h"
 
 namespace kamstd {
@@ -88,37 +89,45 @@ KAM_Status KAM_CALL TaylorValidateInput(double* gainMax, double*, void* specific
     return LoadTaylor(specific, true, &t);
 }
 
-KAM_Status KAM_CALL TaylorGain(double* gainMax, double*, void* specific, double* phi, double*,
-                               double* gain, double* gainX) {
-    Taylor t{};
-    std::int32_t s = NeedValue(kTaylor, "GainMax", gainMax);
-    if (s == 0) s = LoadTaylor(specific, GainValid(), &t);
-    if (s == 0) s = NeedValue(kTaylor, "Phi", phi);
-    if (s != 0) return Fail(s, gain, gainX);
-    const double p = FoldAngle(*phi);
-    const double u = p <= 90.0 ? t.umax * std::sin(p * kDegree) : t.umax;
-    return Deliver(kTaylor, p, *gainMax + TaylorRel(&t, u), gain, gainX);
-}
+struct TaylorBody {
+    template <class Angles>
+    static KAM_Status Gain(double* gainMax, double*, void* specific, const Angles& angles) {
+        Taylor t{};
+        std::int32_t read = NeedValue(kTaylor, "GainMax", gainMax);
+        if (read == 0) read = LoadTaylor(specific, GainValid(), &t);
+        return angles([&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
+            std::int32_t s = read;
+            if (s == 0) s = NeedValue(kTaylor, "Phi", phi);
+            if (s != 0) return Fail(s, gain, gainX);
+            const double p = FoldAngle(*phi);
+            const double u = p <= 90.0 ? t.umax * std::sin(p * kDegree) : t.umax;
+            return Deliver(kTaylor, p, *gainMax + TaylorRel(&t, u), gain, gainX);
+        });
+    }
 
-// Bisects the main lobe on [0, un]; -6010 when the answer lies beyond
-// u = umax (the lobe does not fall to L within 90 deg) or L is below -100 dB.
-KAM_Status KAM_CALL TaylorContour(double* gainRel, double*, void* specific, double*, double* phi,
-                                  double*) {
-    Taylor t{};
-    std::int32_t s = NeedValue(kTaylor, "GainRel", gainRel);
-    if (s == 0) s = LoadTaylor(specific, GainValid(), &t);
-    if (s == 0) s = ContourLevel(kTaylor, *gainRel, phi);
-    if (s != 0) return s < 0 ? s : 0;
-    const double level = *gainRel;
-    if (level < kNullLevel) return NotReached(kTaylor, level, kNullLevel);
-    const double u = BisectMainLobe(&TaylorRel, &t, level, t.un);
-    if (!(u <= t.umax))
-        return Report(kLevelNotReached,
-                      "%s: the main lobe reaches %g dB at u = %g, beyond umax = %g (90 deg); "
-                      "the level of 90 deg, %g dB, holds beyond: no contour exists.",
-                      kTaylor, level, u, t.umax, TaylorRel(&t, t.umax));
-    return DeliverAngle(kTaylor, level, std::asin(u / t.umax) / kDegree, phi);
-}
+    // Bisects the main lobe on [0, un]; -6010 when the answer lies beyond
+    // u = umax (the lobe does not fall to L within 90 deg) or L is below -100 dB.
+    template <class Levels>
+    static KAM_Status Contour(double*, void* specific, const Levels& levels) {
+        Taylor t{};
+        Once load([&] { return LoadTaylor(specific, GainValid(), &t); });
+        return levels([&](double* gainRel, double*, double* phi, double*) -> KAM_Status {
+            std::int32_t s = NeedValue(kTaylor, "GainRel", gainRel);
+            if (s == 0) s = load();
+            if (s == 0) s = ContourLevel(kTaylor, *gainRel, phi);
+            if (s != 0) return s < 0 ? s : 0;
+            const double level = *gainRel;
+            if (level < kNullLevel) return NotReached(kTaylor, level, kNullLevel);
+            const double u = BisectMainLobe(&TaylorRel, &t, level, t.un);
+            if (!(u <= t.umax))
+                return Report(kLevelNotReached,
+                              "%s: the main lobe reaches %g dB at u = %g, beyond umax = %g (90 "
+                              "deg); the level of 90 deg, %g dB, holds beyond: no contour exists.",
+                              kTaylor, level, u, t.umax, TaylorRel(&t, t.umax));
+            return DeliverAngle(kTaylor, level, std::asin(u / t.umax) / kDegree, phi);
+        });
+    }
+};
 
 // ---- 116 ------------------------------------------------------------------
 
@@ -131,50 +140,58 @@ KAM_Status KAM_CALL AiryValidateAll(double*, double*, void*, double*, double* ph
     return OptionalPhi0(kAiry, phi0);
 }
 
-KAM_Status KAM_CALL AiryGain(double* gainMax, double*, void*, double* phi, double* phi0,
-                             double* gain, double* gainX) {
-    std::int32_t s = NeedValue(kAiry, "GainMax", gainMax);
-    if (s == 0) s = NeedValue(kAiry, "Phi", phi);
-    if (s == 0) s = NeedPhi0(kAiry, phi0);
-    if (s != 0) return Fail(s, gain, gainX);
-    const double p = FoldAngle(*phi);
-    const double halfBeam = std::sin(*phi0 / 2.0 * kDegree);
-    const double u = p <= 90.0 ? kU3 * std::sin(p * kDegree) / halfBeam : kU3 / halfBeam;
-    return Deliver(kAiry, p, *gainMax + AiryRel(nullptr, u), gain, gainX);
-}
+struct AiryBody {
+    template <class Angles>
+    static KAM_Status Gain(double* gainMax, double*, void*, const Angles& angles) {
+        const std::int32_t read = NeedValue(kAiry, "GainMax", gainMax);
+        return angles([&](double* phi, double* phi0, double* gain, double* gainX) -> KAM_Status {
+            std::int32_t s = read;
+            if (s == 0) s = NeedValue(kAiry, "Phi", phi);
+            if (s == 0) s = NeedPhi0(kAiry, phi0);
+            if (s != 0) return Fail(s, gain, gainX);
+            const double p = FoldAngle(*phi);
+            const double halfBeam = std::sin(*phi0 / 2.0 * kDegree);
+            const double u = p <= 90.0 ? kU3 * std::sin(p * kDegree) / halfBeam : kU3 / halfBeam;
+            return Deliver(kAiry, p, *gainMax + AiryRel(nullptr, u), gain, gainX);
+        });
+    }
 
-// Bisects the main lobe on [0, j11]; -6010 when the answer lies beyond
-// 90 deg or L is below -100 dB.
-KAM_Status KAM_CALL AiryContour(double* gainRel, double*, void*, double* phi0, double* phi,
-                                double*) {
-    std::int32_t s = NeedValue(kAiry, "GainRel", gainRel);
-    if (s == 0) s = NeedPhi0(kAiry, phi0);
-    if (s == 0) s = ContourLevel(kAiry, *gainRel, phi);
-    if (s != 0) return s < 0 ? s : 0;
-    const double level = *gainRel;
-    if (level < kNullLevel) return NotReached(kAiry, level, kNullLevel);
-    const double halfBeam = std::sin(*phi0 / 2.0 * kDegree);
-    const double u = BisectMainLobe(&AiryRel, nullptr, level, kJ1Zeros[0]);
-    const double sine = u * halfBeam / kU3;
-    if (!(sine <= 1.0))
-        return Report(kLevelNotReached,
-                      "%s: the main lobe reaches %g dB beyond 90 deg (sin = %g); the level of "
-                      "90 deg, %g dB, holds beyond: no contour exists.",
-                      kAiry, level, sine, AiryRel(nullptr, kU3 / halfBeam));
-    return DeliverAngle(kAiry, level, std::asin(sine) / kDegree, phi);
-}
+    // Bisects the main lobe on [0, j11]; -6010 when the answer lies beyond
+    // 90 deg or L is below -100 dB.
+    template <class Levels>
+    static KAM_Status Contour(double*, void*, const Levels& levels) {
+        return levels([&](double* gainRel, double* phi0, double* phi, double*) -> KAM_Status {
+            std::int32_t s = NeedValue(kAiry, "GainRel", gainRel);
+            if (s == 0) s = NeedPhi0(kAiry, phi0);
+            if (s == 0) s = ContourLevel(kAiry, *gainRel, phi);
+            if (s != 0) return s < 0 ? s : 0;
+            const double level = *gainRel;
+            if (level < kNullLevel) return NotReached(kAiry, level, kNullLevel);
+            const double halfBeam = std::sin(*phi0 / 2.0 * kDegree);
+            const double u = BisectMainLobe(&AiryRel, nullptr, level, kJ1Zeros[0]);
+            const double sine = u * halfBeam / kU3;
+            if (!(sine <= 1.0))
+                return Report(kLevelNotReached,
+                              "%s: the main lobe reaches %g dB beyond 90 deg (sin = %g); the "
+                              "level of 90 deg, %g dB, holds beyond: no contour exists.",
+                              kAiry, level, sine, AiryRel(nullptr, kU3 / halfBeam));
+            return DeliverAngle(kAiry, level, std::asin(sine) / kDegree, phi);
+        });
+    }
+};
 
 }  // namespace
 
 const PatternDef kTaylor115 = {
     kTaylor, "NGSO space station, Taylor illumination", 115, KAM_PATTERN_SPACE,
     {O, N, N, N, N, R, R, N}, kTaylorFields, kTaylorFieldCount,
-    {.space = &TaylorValidateInput}, {.space = nullptr}, {.space = &TaylorGain},
-    {.space = &TaylorContour}};
+    {.space = &TaylorValidateInput}, {.space = nullptr}, {.space = &SpaceGainSlot<TaylorBody>},
+    {.space = &ContourSlot<TaylorBody>}, SpaceArrays<TaylorBody>()};
 
 const PatternDef kAiry116 = {
     kAiry, "Uniform circular aperture", 116, KAM_PATTERN_SPACE, {O, N, N, N, N, N, R, R},
-    nullptr, 0, {.space = nullptr}, {.space = &AiryValidateAll}, {.space = &AiryGain},
-    {.space = &AiryContour}};
+    nullptr, 0, {.space = nullptr}, {.space = &AiryValidateAll},
+    {.space = &SpaceGainSlot<AiryBody>}, {.space = &ContourSlot<AiryBody>},
+    SpaceArrays<AiryBody, &AiryValidateAll>()};
 
 }  // namespace kamstd

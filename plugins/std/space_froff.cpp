@@ -3,6 +3,7 @@
 // is Bmin, the minimum beamwidth (0.6 when absent), and Phi0 >= Bmin.
 #include <cmath>
 
+#include "array_path.h"
 #include "space.h"
 
 namespace kamstd {
@@ -60,49 +61,63 @@ double Relative(double t, double beta) {
     return -(22.0 + 20.0 * Log10(t));
 }
 
-KAM_Status KAM_CALL Gain(double* gainMax, double* beamlet, void*, double* phi, double* phi0,
-                         double* gain, double* gainX) {
-    double bmin = kDefaultBmin;
-    std::int32_t s = NeedValue(kName, "GainMax", gainMax);
-    if (s == 0) s = LoadBmin(beamlet, &bmin);
-    if (s == 0) s = NeedValue(kName, "Phi", phi);
-    if (s == 0) s = NeedPhi0(kName, phi0);
-    if (s == 0 && GainValid()) s = CheckBmin(bmin);
-    if (s == 0 && GainValid()) s = CheckPhi0(*phi0, bmin);
-    if (s != 0) return Fail(s, gain, gainX);
-    const double p = FoldAngle(*phi);
-    const double g = MaxOf(*gainMax + Relative(p / *phi0, bmin / *phi0), 0.0);
-    return Deliver(kName, p, g, gain, gainX);
-}
+struct Body {
+    template <class Angles>
+    static KAM_Status Gain(double* gainMax, double* beamlet, void*, const Angles& angles) {
+        double bmin = kDefaultBmin;
+        std::int32_t read = NeedValue(kName, "GainMax", gainMax);
+        if (read == 0) read = LoadBmin(beamlet, &bmin);
+        const bool checked = GainValid();
+        Once checkBmin([&] { return checked ? CheckBmin(bmin) : 0; });
+        return angles([&](double* phi, double* phi0, double* gain, double* gainX) -> KAM_Status {
+            std::int32_t s = read;
+            if (s == 0) s = NeedValue(kName, "Phi", phi);
+            if (s == 0) s = NeedPhi0(kName, phi0);
+            if (s == 0) s = checkBmin();
+            if (s == 0 && checked) s = CheckPhi0(*phi0, bmin);
+            if (s != 0) return Fail(s, gain, gainX);
+            const double p = FoldAngle(*phi);
+            const double g = MaxOf(*gainMax + Relative(p / *phi0, bmin / *phi0), 0.0);
+            return Deliver(kName, p, g, gain, gainX);
+        });
+    }
 
-// First angle at which A <= L, without the 0 dBi floor (it depends on GainMax).
-KAM_Status KAM_CALL Contour(double* gainRel, double* beamlet, void*, double* phi0, double* phi,
-                            double*) {
-    double bmin = kDefaultBmin;
-    std::int32_t s = NeedValue(kName, "GainRel", gainRel);
-    if (s == 0) s = LoadBmin(beamlet, &bmin);
-    if (s == 0) s = NeedPhi0(kName, phi0);
-    if (s == 0 && GainValid()) s = CheckBmin(bmin);
-    if (s == 0 && GainValid()) s = CheckPhi0(*phi0, bmin);
-    if (s == 0) s = ContourLevel(kName, *gainRel, phi);
-    if (s != 0) return s < 0 ? s : 0;
-    const double level = *gainRel;
-    const double beta = bmin / *phi0;
-    double t;
-    if (level >= -3.0)
-        t = std::sqrt(-level / 12.0);
-    else if (level >= kPlateau)
-        t = 0.5 * (1.0 - beta) + beta * std::sqrt(-level / 12.0);
-    else
-        t = std::pow(10.0, (-level - 22.0) / 20.0);
-    return DeliverAngle(kName, level, t * *phi0, phi);
-}
+    // First angle at which A <= L, without the 0 dBi floor (it depends on
+    // GainMax).
+    template <class Levels>
+    static KAM_Status Contour(double* beamlet, void*, const Levels& levels) {
+        double bmin = kDefaultBmin;
+        const bool checked = GainValid();
+        Once loadBmin([&] { return LoadBmin(beamlet, &bmin); });
+        Once checkBmin([&] { return checked ? CheckBmin(bmin) : 0; });
+        return levels([&](double* gainRel, double* phi0, double* phi, double*) -> KAM_Status {
+            std::int32_t s = NeedValue(kName, "GainRel", gainRel);
+            if (s == 0) s = loadBmin();
+            if (s == 0) s = NeedPhi0(kName, phi0);
+            if (s == 0) s = checkBmin();
+            if (s == 0 && checked) s = CheckPhi0(*phi0, bmin);
+            if (s == 0) s = ContourLevel(kName, *gainRel, phi);
+            if (s != 0) return s < 0 ? s : 0;
+            const double level = *gainRel;
+            const double beta = bmin / *phi0;
+            double t;
+            if (level >= -3.0)
+                t = std::sqrt(-level / 12.0);
+            else if (level >= kPlateau)
+                t = 0.5 * (1.0 - beta) + beta * std::sqrt(-level / 12.0);
+            else
+                t = std::pow(10.0, (-level - 22.0) / 20.0);
+            return DeliverAngle(kName, level, t * *phi0, phi);
+        });
+    }
+};
 
 }  // namespace
 
 const PatternDef kFastRollOff109 = {
     kName, "Space station with fast roll-off in the main beam", 109, KAM_PATTERN_SPACE,
     {O, O, N, N, N, N, R, R}, nullptr, 0, {.space = &ValidateInput}, {.space = &ValidateAll},
-    {.space = &Gain}, {.space = &Contour}};
+    {.space = &SpaceGainSlot<Body>}, {.space = &ContourSlot<Body>},
+    SpaceArrays<Body, &ValidateAll>()};
 
 }  // namespace kamstd

@@ -3,6 +3,7 @@
 // beamwidth.
 #include <cmath>
 
+#include "array_path.h"
 #include "space.h"
 
 namespace kamstd {
@@ -43,46 +44,61 @@ std::int32_t ValidateAll(const GsoConstants& c, double* phi0) {
     return OptionalPhi0(c.def->name, phi0);
 }
 
-// G(psi) in dBi; segments in order, the first match wins.
-double GsoGain(const GsoConstants& c, double gainMax, double psi, double psi0) {
-    const double psi1 = psi0 * std::pow(10.0, (gainMax + c.ls + 20.0 - kFloor) / 25.0);
+// G(psi) in dBi; segments in order, the first match wins. rise is
+// 10^((GainMax + LS + 20 - LF) / 25), psi1 / psi0.
+double GsoGain(const GsoConstants& c, double gainMax, double rise, double psi, double psi0) {
+    const double psi1 = psi0 * rise;
     if (psi <= c.a * psi0) return gainMax - 3.0 * (psi / psi0) * (psi / psi0);
     if (psi <= c.b * psi0) return gainMax + c.ls;
     if (psi <= psi1) return gainMax + c.ls + 20.0 - 25.0 * Log10(psi / psi0);
     return kFloor;
 }
 
-std::int32_t Gain(const GsoConstants& c, double* gainMax, double* phi, double* phi0, double* gain,
-                  double* gainX) {
-    const char* name = c.def->name;
-    std::int32_t s = NeedValue(name, "GainMax", gainMax);
-    if (s == 0) s = NeedValue(name, "Phi", phi);
-    if (s == 0) s = NeedValue(name, "Phi0", phi0);
-    if (s == 0 && GainValid()) s = CheckGain(c, *gainMax);
-    if (s == 0) s = PositivePhi0(name, *phi0);
-    if (s != 0) return Fail(s, gain, gainX);
-    const double psi = FoldAngle(*phi);
-    return Deliver(name, psi, GsoGain(c, *gainMax, psi, *phi0), gain, gainX);
-}
+template <int I>
+struct Body {
+    template <class Angles>
+    static KAM_Status Gain(double* gainMax, double*, void*, const Angles& angles) {
+        const GsoConstants& c = kGso[I];
+        const char* name = c.def->name;
+        const std::int32_t read = NeedValue(name, "GainMax", gainMax);
+        const double rise =
+            read == 0 ? std::pow(10.0, (*gainMax + c.ls + 20.0 - kFloor) / 25.0) : 0.0;
+        Once checkGain([&] { return GainValid() ? CheckGain(c, *gainMax) : 0; });
+        return angles([&](double* phi, double* phi0, double* gain, double* gainX) -> KAM_Status {
+            std::int32_t s = read;
+            if (s == 0) s = NeedValue(name, "Phi", phi);
+            if (s == 0) s = NeedValue(name, "Phi0", phi0);
+            if (s == 0) s = checkGain();
+            if (s == 0) s = PositivePhi0(name, *phi0);
+            if (s != 0) return Fail(s, gain, gainX);
+            const double psi = FoldAngle(*phi);
+            return Deliver(name, psi, GsoGain(c, *gainMax, rise, psi, *phi0), gain, gainX);
+        });
+    }
 
-// First angle at which Rel <= L, without the floor (it depends on GainMax).
-std::int32_t Contour(const GsoConstants& c, double* gainRel, double* phi0, double* phi) {
-    const char* name = c.def->name;
-    std::int32_t s = NeedValue(name, "GainRel", gainRel);
-    if (s == 0) s = NeedPhi0(name, phi0);
-    if (s == 0) s = ContourLevel(name, *gainRel, phi);
-    if (s != 0) return s < 0 ? s : 0;
-    const double level = *gainRel;
-    const double psi0 = *phi0;
-    double angle;
-    if (level >= -3.0 * c.a * c.a)
-        angle = psi0 * std::sqrt(-level / 3.0);
-    else if (level >= c.ls)
-        angle = c.a * psi0;
-    else
-        angle = MaxOf(c.b * psi0, psi0 * std::pow(10.0, (c.ls + 20.0 - level) / 25.0));
-    return DeliverAngle(name, level, angle, phi);
-}
+    // First angle at which Rel <= L, without the floor (it depends on GainMax).
+    template <class Levels>
+    static KAM_Status Contour(double*, void*, const Levels& levels) {
+        const GsoConstants& c = kGso[I];
+        const char* name = c.def->name;
+        return levels([&](double* gainRel, double* phi0, double* phi, double*) -> KAM_Status {
+            std::int32_t s = NeedValue(name, "GainRel", gainRel);
+            if (s == 0) s = NeedPhi0(name, phi0);
+            if (s == 0) s = ContourLevel(name, *gainRel, phi);
+            if (s != 0) return s < 0 ? s : 0;
+            const double level = *gainRel;
+            const double psi0 = *phi0;
+            double angle;
+            if (level >= -3.0 * c.a * c.a)
+                angle = psi0 * std::sqrt(-level / 3.0);
+            else if (level >= c.ls)
+                angle = c.a * psi0;
+            else
+                angle = MaxOf(c.b * psi0, psi0 * std::pow(10.0, (c.ls + 20.0 - level) / 25.0));
+            return DeliverAngle(name, level, angle, phi);
+        });
+    }
+};
 
 template <int I>
 KAM_Status KAM_CALL ValidateInputSlot(double* gainMax, double*, void*) {
@@ -92,22 +108,13 @@ template <int I>
 KAM_Status KAM_CALL ValidateAllSlot(double*, double*, void*, double*, double* phi0) {
     return ValidateAll(kGso[I], phi0);
 }
-template <int I>
-KAM_Status KAM_CALL GainSlot(double* gainMax, double*, void*, double* phi, double* phi0,
-                             double* gain, double* gainX) {
-    return Gain(kGso[I], gainMax, phi, phi0, gain, gainX);
-}
-template <int I>
-KAM_Status KAM_CALL ContourSlot(double* gainRel, double*, void*, double* phi0, double* phi,
-                                double*) {
-    return Contour(kGso[I], gainRel, phi0, phi);
-}
 
 template <int I>
 constexpr PatternDef GsoDef(const char* name, const char* title, std::int32_t number) {
     return {name, title, number, KAM_PATTERN_SPACE, {O, N, N, N, N, N, R, R}, nullptr, 0,
             {.space = &ValidateInputSlot<I>}, {.space = &ValidateAllSlot<I>},
-            {.space = &GainSlot<I>}, {.space = &ContourSlot<I>}};
+            {.space = &SpaceGainSlot<Body<I>>}, {.space = &ContourSlot<Body<I>>},
+            SpaceArrays<Body<I>, &ValidateAllSlot<I>>()};
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // ratio). Phi0 is psi_b, half the 3 dB beamwidth.
 #include <cmath>
 
+#include "array_path.h"
 #include "space.h"
 
 namespace kamstd {
@@ -60,58 +61,92 @@ double MainLobeEnd(const NgsoConstants& c, double z) {
     return kA * std::sqrt(1.0 - c.k * Log10(z));
 }
 
+// What depends on GainMax and z alone.
+struct Ngso {
+    double gainMax;
+    double a;          // main-lobe end, in psi_b
+    double rise;       // y / (kB psi_b) = 10^(0.04 (GainMax + LN - LF))
+    double ellipse;    // GainMax + LN + 20 log z, the level of the first plateau
+    double back;       // LB
+};
+
+Ngso MakeNgso(const NgsoConstants& c, double gainMax, double z) {
+    return {gainMax, MainLobeEnd(c, z), std::pow(10.0, 0.04 * (gainMax + c.ln - kFloor)),
+            gainMax + c.ln + 20.0 * Log10(z),
+            MaxOf(0.0, 15.0 + c.ln + 0.25 * gainMax + 5.0 * Log10(z))};
+}
+
 // G(psi) in dBi; segments in order, the first match wins.
-double NgsoGain(const NgsoConstants& c, double gainMax, double z, double psi, double psib) {
-    const double a = MainLobeEnd(c, z);
-    const double y = kB * psib * std::pow(10.0, 0.04 * (gainMax + c.ln - kFloor));
-    if (psi <= a * psib) return gainMax - 3.0 * std::pow(psi / psib, 1.5);
-    if (psi <= 0.5 * kB * psib) return gainMax + c.ln + 20.0 * Log10(z);
+double NgsoGain(const NgsoConstants& c, const Ngso& n, double psi, double psib) {
+    const double gainMax = n.gainMax;
+    const double y = kB * psib * n.rise;
+    if (psi <= n.a * psib) return gainMax - 3.0 * std::pow(psi / psib, 1.5);
+    if (psi <= 0.5 * kB * psib) return n.ellipse;
     if (psi <= kB * psib) return gainMax + c.ln;
     if (psi <= std::fmin(y, 90.0)) return gainMax + c.ln - 25.0 * Log10(psi / (kB * psib));
     if (psi <= 90.0) return kFloor;
-    return MaxOf(0.0, 15.0 + c.ln + 0.25 * gainMax + 5.0 * Log10(z));  // LB
+    return n.back;
 }
 
-std::int32_t Gain(const NgsoConstants& c, double* gainMax, void* specific, double* phi,
-                  double* phi0, double* gain, double* gainX) {
-    const char* name = c.def->name;
-    double z = 1.0;
-    std::int32_t s = NeedValue(name, "GainMax", gainMax);
-    if (s == 0) s = LoadZ(c, specific, GainValid(), &z);
-    if (s == 0) s = NeedValue(name, "Phi", phi);
-    if (s == 0) s = NeedValue(name, "Phi0", phi0);
-    if (s == 0 && GainValid()) s = CheckGain(c, *gainMax);
-    if (s == 0) s = PositivePhi0(name, *phi0);
-    if (s != 0) return Fail(s, gain, gainX);
-    const double psi = FoldAngle(*phi);
-    return Deliver(name, psi, NgsoGain(c, *gainMax, z, psi, *phi0), gain, gainX);
-}
+template <int I>
+struct Body {
+    template <class Angles>
+    static KAM_Status Gain(double* gainMax, double*, void* specific, const Angles& angles) {
+        const NgsoConstants& c = kNgso[I];
+        const char* name = c.def->name;
+        double z = 1.0;
+        std::int32_t read = NeedValue(name, "GainMax", gainMax);
+        if (read == 0) read = LoadZ(c, specific, GainValid(), &z);
+        const Ngso n = read == 0 ? MakeNgso(c, *gainMax, z) : Ngso{};
+        Once checkGain([&] { return GainValid() ? CheckGain(c, *gainMax) : 0; });
+        return angles([&](double* phi, double* phi0, double* gain, double* gainX) -> KAM_Status {
+            std::int32_t s = read;
+            if (s == 0) s = NeedValue(name, "Phi", phi);
+            if (s == 0) s = NeedValue(name, "Phi0", phi0);
+            if (s == 0) s = checkGain();
+            if (s == 0) s = PositivePhi0(name, *phi0);
+            if (s != 0) return Fail(s, gain, gainX);
+            const double psi = FoldAngle(*phi);
+            return Deliver(name, psi, NgsoGain(c, n, psi, *phi0), gain, gainX);
+        });
+    }
 
-// First angle at which Rel <= L, without the floors LF and LB (they depend on
-// GainMax); beyond 90 the side-lobe law is still returned.
-std::int32_t Contour(const NgsoConstants& c, double* gainRel, void* specific, double* phi0,
-                     double* phi) {
-    const char* name = c.def->name;
-    double z = 1.0;
-    std::int32_t s = NeedValue(name, "GainRel", gainRel);
-    if (s == 0) s = LoadZ(c, specific, GainValid(), &z);
-    if (s == 0) s = NeedPhi0(name, phi0);
-    if (s == 0) s = ContourLevel(name, *gainRel, phi);
-    if (s != 0) return s < 0 ? s : 0;
-    const double level = *gainRel;
-    const double psib = *phi0;
-    const double a = MainLobeEnd(c, z);
-    double angle;
-    if (level >= -3.0 * std::pow(a, 1.5))
-        angle = psib * std::pow(-level / 3.0, 2.0 / 3.0);
-    else if (level >= c.ln + 20.0 * Log10(z))
-        angle = a * psib;
-    else if (level >= c.ln)
-        angle = 0.5 * kB * psib;
-    else
-        angle = kB * psib * std::pow(10.0, (c.ln - level) / 25.0);
-    return DeliverAngle(name, level, angle, phi);
-}
+    // First angle at which Rel <= L, without the floors LF and LB (they depend
+    // on GainMax); beyond 90 the side-lobe law is still returned.
+    template <class Levels>
+    static KAM_Status Contour(double*, void* specific, const Levels& levels) {
+        const NgsoConstants& c = kNgso[I];
+        const char* name = c.def->name;
+        double z = 1.0;
+        double a = 0.0, mainLevel = 0.0, ellipseLevel = 0.0;
+        Once loadZ([&] {
+            const std::int32_t s = LoadZ(c, specific, GainValid(), &z);
+            a = MainLobeEnd(c, z);
+            mainLevel = -3.0 * std::pow(a, 1.5);
+            ellipseLevel = c.ln + 20.0 * Log10(z);
+            return s;
+        });
+        return levels([&](double* gainRel, double* phi0, double* phi, double*) -> KAM_Status {
+            std::int32_t s = NeedValue(name, "GainRel", gainRel);
+            if (s == 0) s = loadZ();
+            if (s == 0) s = NeedPhi0(name, phi0);
+            if (s == 0) s = ContourLevel(name, *gainRel, phi);
+            if (s != 0) return s < 0 ? s : 0;
+            const double level = *gainRel;
+            const double psib = *phi0;
+            double angle;
+            if (level >= mainLevel)
+                angle = psib * std::pow(-level / 3.0, 2.0 / 3.0);
+            else if (level >= ellipseLevel)
+                angle = a * psib;
+            else if (level >= c.ln)
+                angle = 0.5 * kB * psib;
+            else
+                angle = kB * psib * std::pow(10.0, (c.ln - level) / 25.0);
+            return DeliverAngle(name, level, angle, phi);
+        });
+    }
+};
 
 template <int I>
 KAM_Status KAM_CALL ValidateInputSlot(double* gainMax, double*, void* specific) {
@@ -120,16 +155,6 @@ KAM_Status KAM_CALL ValidateInputSlot(double* gainMax, double*, void* specific) 
 template <int I>
 KAM_Status KAM_CALL ValidateAllSlot(double*, double*, void*, double*, double* phi0) {
     return ValidateAll(kNgso[I], phi0);
-}
-template <int I>
-KAM_Status KAM_CALL GainSlot(double* gainMax, double*, void* specific, double* phi, double* phi0,
-                             double* gain, double* gainX) {
-    return Gain(kNgso[I], gainMax, specific, phi, phi0, gain, gainX);
-}
-template <int I>
-KAM_Status KAM_CALL ContourSlot(double* gainRel, double*, void* specific, double* phi0,
-                                double* phi, double*) {
-    return Contour(kNgso[I], gainRel, specific, phi0, phi);
 }
 
 // z: major/minor axis ratio, 1 <= z < zmax.
@@ -143,7 +168,8 @@ constexpr PatternDef NgsoDef(const char* name, const char* title, std::int32_t n
                              const FieldDef* z) {
     return {name, title, number, KAM_PATTERN_SPACE, {O, N, N, N, N, O, R, R}, z, 1,
             {.space = &ValidateInputSlot<I>}, {.space = &ValidateAllSlot<I>},
-            {.space = &GainSlot<I>}, {.space = &ContourSlot<I>}};
+            {.space = &SpaceGainSlot<Body<I>>}, {.space = &ContourSlot<Body<I>>},
+            SpaceArrays<Body<I>, &ValidateAllSlot<I>>()};
 }
 
 }  // namespace

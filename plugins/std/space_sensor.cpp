@@ -3,6 +3,7 @@
 // two fitted patterns 113 and 114.
 #include <cmath>
 
+#include "array_path.h"
 #include "space.h"
 
 namespace kamstd {
@@ -53,52 +54,71 @@ KAM_Status KAM_CALL PassiveValidateAll(double*, double*, void*, double*, double*
     return OptionalPhi0(kPassive, phi0);
 }
 
-KAM_Status KAM_CALL PassiveGain(double* gainMax, double*, void* specific, double* phi, double*,
-                                double* gain, double* gainX) {
-    double eta = 0.0;
-    std::int32_t s = NeedValue(kPassive, "GainMax", gainMax);
-    if (s == 0) s = LoadFields(kPassiveSensor112, specific, &eta, GainValid());
-    if (s == 0) s = NeedValue(kPassive, "Phi", phi);
-    const double d = s == 0 ? DFromGain(*gainMax, eta) : 0.0;
-    if (s == 0 && GainValid()) s = CheckDomain(d, eta, "GainMax");
-    if (s != 0) return Fail(s, gain, gainX);
-    const double p = FoldAngle(*phi);
-    const double parabola = *gainMax - kCurvature * (d * p) * (d * p);
-    double g;
-    if (p <= MainLobeEnd(d, eta))
-        g = parabola;
-    else if (p <= kFarAngle)
-        g = MaxOf(parabola, SideLobe(d, p));
-    else
-        g = FarLevel(d);
-    return Deliver(kPassive, p, MaxOf(g, kFloor112), gain, gainX);
-}
+// What a gain call of 112 derives from GainMax and the efficiency.
+struct Passive {
+    double gainMax, d, mainEnd, sideBase, far;
+};
 
-// Works on Rel = G - Gm with d from Phi0 and without the -23 dBi floor.
-KAM_Status KAM_CALL PassiveContour(double* gainRel, double*, void* specific, double* phi0,
-                                   double* phi, double*) {
-    double eta = 0.0;
-    std::int32_t s = NeedValue(kPassive, "GainRel", gainRel);
-    if (s == 0) s = LoadFields(kPassiveSensor112, specific, &eta, GainValid());
-    if (s == 0) s = NeedPhi0(kPassive, phi0);
-    const double d = s == 0 ? DFromPhi0(*phi0) : 0.0;
-    if (s == 0 && GainValid()) s = CheckDomain(d, eta, "Phi0");
-    if (s == 0) s = ContourLevel(kPassive, *gainRel, phi);
-    if (s != 0) return s < 0 ? s : 0;
-    const double level = *gainRel;
-    const double gm = ApertureGain(eta, d);
-    const double p = (*phi0 / 2.0) * std::sqrt(-level / 3.0);
-    if (p <= MainLobeEnd(d, eta)) return DeliverAngle(kPassive, level, p, phi);
-    const double r69 =
-        MaxOf(-kCurvature * (kFarAngle * d) * (kFarAngle * d), SideLobe(d, kFarAngle) - gm);
-    if (level >= r69) {
-        const double sideLobe = std::pow(10.0, (33.0 - 5.0 * Log10(d) - gm - level) / 25.0);
-        return DeliverAngle(kPassive, level, MaxOf(p, sideLobe), phi);
+struct PassiveBody {
+    template <class Angles>
+    static KAM_Status Gain(double* gainMax, double*, void* specific, const Angles& angles) {
+        double eta = 0.0;
+        Passive c{};
+        std::int32_t read = NeedValue(kPassive, "GainMax", gainMax);
+        if (read == 0) read = LoadFields(kPassiveSensor112, specific, &eta, GainValid());
+        if (read == 0) {
+            const double d = DFromGain(*gainMax, eta);
+            c = {*gainMax, d, MainLobeEnd(d, eta), 33.0 - 5.0 * Log10(d), FarLevel(d)};
+        }
+        Once domain([&] { return GainValid() ? CheckDomain(c.d, eta, "GainMax") : 0; });
+        return angles([&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
+            std::int32_t s = read;
+            if (s == 0) s = NeedValue(kPassive, "Phi", phi);
+            if (s == 0) s = domain();
+            if (s != 0) return Fail(s, gain, gainX);
+            const double p = FoldAngle(*phi);
+            const double parabola = c.gainMax - kCurvature * (c.d * p) * (c.d * p);
+            double g;
+            if (p <= c.mainEnd)
+                g = parabola;
+            else if (p <= kFarAngle)
+                g = MaxOf(parabola, c.sideBase - 25.0 * Log10(p));
+            else
+                g = c.far;
+            return Deliver(kPassive, p, MaxOf(g, kFloor112), gain, gainX);
+        });
     }
-    const double far = FarLevel(d) - gm;
-    if (level >= far) return DeliverAngle(kPassive, level, kFarAngle, phi);
-    return NotReached(kPassive, level, far);
-}
+
+    // Works on Rel = G - Gm with d from Phi0 and without the -23 dBi floor.
+    template <class Levels>
+    static KAM_Status Contour(double*, void* specific, const Levels& levels) {
+        double eta = 0.0;
+        Once fields([&] { return LoadFields(kPassiveSensor112, specific, &eta, GainValid()); });
+        return levels([&](double* gainRel, double* phi0, double* phi, double*) -> KAM_Status {
+            std::int32_t s = NeedValue(kPassive, "GainRel", gainRel);
+            if (s == 0) s = fields();
+            if (s == 0) s = NeedPhi0(kPassive, phi0);
+            const double d = s == 0 ? DFromPhi0(*phi0) : 0.0;
+            if (s == 0 && GainValid()) s = CheckDomain(d, eta, "Phi0");
+            if (s == 0) s = ContourLevel(kPassive, *gainRel, phi);
+            if (s != 0) return s < 0 ? s : 0;
+            const double level = *gainRel;
+            const double gm = ApertureGain(eta, d);
+            const double p = (*phi0 / 2.0) * std::sqrt(-level / 3.0);
+            if (p <= MainLobeEnd(d, eta)) return DeliverAngle(kPassive, level, p, phi);
+            const double r69 = MaxOf(-kCurvature * (kFarAngle * d) * (kFarAngle * d),
+                                     SideLobe(d, kFarAngle) - gm);
+            if (level >= r69) {
+                const double sideLobe =
+                    std::pow(10.0, (33.0 - 5.0 * Log10(d) - gm - level) / 25.0);
+                return DeliverAngle(kPassive, level, MaxOf(p, sideLobe), phi);
+            }
+            const double far = FarLevel(d) - gm;
+            if (level >= far) return DeliverAngle(kPassive, level, kFarAngle, phi);
+            return NotReached(kPassive, level, far);
+        });
+    }
+};
 
 // ---- 113 and 114 -----------------------------------------------------------
 
@@ -122,64 +142,59 @@ double FitRelative(const SensorFit& f, double p) {
     return f.far;
 }
 
-std::int32_t FitGain(const SensorFit& f, double* gainMax, double* phi, double* gain,
-                     double* gainX) {
-    std::int32_t s = NeedValue(f.name, "GainMax", gainMax);
-    if (s == 0) s = NeedValue(f.name, "Phi", phi);
-    if (s != 0) return Fail(s, gain, gainX);
-    const double p = FoldAngle(*phi);
-    return Deliver(f.name, p, *gainMax + FitRelative(f, p), gain, gainX);
-}
+template <const SensorFit& f>
+struct FitBody {
+    template <class Angles>
+    static KAM_Status Gain(double* gainMax, double*, void*, const Angles& angles) {
+        const std::int32_t read = NeedValue(f.name, "GainMax", gainMax);
+        return angles([&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
+            std::int32_t s = read;
+            if (s == 0) s = NeedValue(f.name, "Phi", phi);
+            if (s != 0) return Fail(s, gain, gainX);
+            const double p = FoldAngle(*phi);
+            return Deliver(f.name, p, *gainMax + FitRelative(f, p), gain, gainX);
+        });
+    }
 
-// The main lobe's root while L is at or above its level at the knee; then the
-// line's angle, clamped to [knee, 10] (the steps at both ends); below the far
-// level no contour exists.
-std::int32_t FitContour(const SensorFit& f, double* gainRel, double* phi) {
-    std::int32_t s = NeedValue(f.name, "GainRel", gainRel);
-    if (s == 0) s = ContourLevel(f.name, *gainRel, phi);
-    if (s != 0) return s < 0 ? s : 0;
-    const double level = *gainRel;
-    const double kneeLevel = -f.c2 * f.knee * f.knee - f.c1 * f.knee;
-    double angle;
-    if (level >= kneeLevel)
-        angle = (-f.c1 + std::sqrt(f.c1 * f.c1 - 4.0 * f.c2 * level)) / (2.0 * f.c2);
-    else if (level >= f.far)
-        angle = std::fmin(std::fmax((level - f.offset) / f.slope, f.knee), kFitEnd);
-    else
-        return NotReached(f.name, level, f.far);
-    return DeliverAngle(f.name, level, angle, phi);
-}
-
-KAM_Status KAM_CALL FitAGain(double* gainMax, double*, void*, double* phi, double*, double* gain,
-                             double* gainX) {
-    return FitGain(kFitA, gainMax, phi, gain, gainX);
-}
-KAM_Status KAM_CALL FitAContour(double* gainRel, double*, void*, double*, double* phi, double*) {
-    return FitContour(kFitA, gainRel, phi);
-}
-KAM_Status KAM_CALL FitBGain(double* gainMax, double*, void*, double* phi, double*, double* gain,
-                             double* gainX) {
-    return FitGain(kFitB, gainMax, phi, gain, gainX);
-}
-KAM_Status KAM_CALL FitBContour(double* gainRel, double*, void*, double*, double* phi, double*) {
-    return FitContour(kFitB, gainRel, phi);
-}
+    // The main lobe's root while L is at or above its level at the knee; then
+    // the line's angle, clamped to [knee, 10] (the steps at both ends); below
+    // the far level no contour exists.
+    template <class Levels>
+    static KAM_Status Contour(double*, void*, const Levels& levels) {
+        const double kneeLevel = -f.c2 * f.knee * f.knee - f.c1 * f.knee;
+        return levels([&](double* gainRel, double*, double* phi, double*) -> KAM_Status {
+            std::int32_t s = NeedValue(f.name, "GainRel", gainRel);
+            if (s == 0) s = ContourLevel(f.name, *gainRel, phi);
+            if (s != 0) return s < 0 ? s : 0;
+            const double level = *gainRel;
+            double angle;
+            if (level >= kneeLevel)
+                angle = (-f.c1 + std::sqrt(f.c1 * f.c1 - 4.0 * f.c2 * level)) / (2.0 * f.c2);
+            else if (level >= f.far)
+                angle = std::fmin(std::fmax((level - f.offset) / f.slope, f.knee), kFitEnd);
+            else
+                return NotReached(f.name, level, f.far);
+            return DeliverAngle(f.name, level, angle, phi);
+        });
+    }
+};
 
 }  // namespace
 
 const PatternDef kPassiveSensor112 = {
     kPassive, "Spaceborne passive sensor", 112, KAM_PATTERN_SPACE, {O, N, N, N, N, O, R, O},
     kEfficiencyField, 1, {.space = &PassiveValidateInput}, {.space = &PassiveValidateAll},
-    {.space = &PassiveGain}, {.space = &PassiveContour}};
+    {.space = &SpaceGainSlot<PassiveBody>}, {.space = &ContourSlot<PassiveBody>},
+    SpaceArrays<PassiveBody, &PassiveValidateAll>()};
 
 const PatternDef kSensorFitA113 = {
     kFitA.name, "Spaceborne sensor, fit A", 113, KAM_PATTERN_SPACE, {O, N, N, N, N, N, R, N},
-    nullptr, 0, {.space = nullptr}, {.space = nullptr}, {.space = &FitAGain},
-    {.space = &FitAContour}};
+    nullptr, 0, {.space = nullptr}, {.space = nullptr}, {.space = &SpaceGainSlot<FitBody<kFitA>>},
+    {.space = &ContourSlot<FitBody<kFitA>>}, SpaceArrays<FitBody<kFitA>>()};
 
 const PatternDef kSensorFitB114 = {
     kFitB.name, "Spaceborne sensor, fit B", 114, KAM_PATTERN_SPACE, {O, N, N, N, N, N, R, N},
-    nullptr, 0, {.space = nullptr}, {.space = nullptr}, {.space = &FitBGain},
-    {.space = &FitBContour}};
+    nullptr, 0, {.space = nullptr}, {.space = nullptr}, {.space = &SpaceGainSlot<FitBody<kFitB>>},
+    {.space = &ContourSlot<FitBody<kFitB>>}, SpaceArrays<FitBody<kFitB>>()};
 
 }  // namespace kamstd

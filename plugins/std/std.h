@@ -55,6 +55,7 @@ struct PatternDef {
     KAM_ValidateAllSlot validateAll;
     KAM_GainSlot gain;
     KAM_ContourSlot contour;
+    KAM_PatternArraySlots arrays;  // the array path (array_path.h)
 };
 
 // The catalogue in order: three groups, each defined by its family files.
@@ -88,7 +89,12 @@ std::int32_t Report(std::int32_t code, const char* format, ...)
     ;
 
 // Off-axis angle: |phi|, reduced modulo 360 and folded into [0, 180].
-double FoldAngle(double phi);
+inline double FoldAngle(double phi) {
+    double p = std::fabs(phi);
+    if (p > 360.0) p = std::fmod(p, 360.0);
+    if (p > 180.0) p = 360.0 - p;
+    return p;
+}
 
 constexpr double kDegree = kPi / 180.0;  // radians per degree
 
@@ -130,14 +136,21 @@ inline double Read(const double* x) { return x != nullptr ? *x : g_host.noValue;
 // True when the input holds a value (not NoValue); the pointer may be null.
 inline bool Given(const double* x) { return !IsAbsent(Read(x)); }
 
+// Reports an input that NeedValue (needed) or OptionalValue refuses: -6001
+// when absent and needed, else -6011; 0 for an absent optional input.
+std::int32_t RefuseValue(const char* pattern, const char* input, double x, bool needed);
 // An input the computation needs: 0 when given and finite; -6001 when absent,
 // -6011 when NaN or infinite; each reported with the input's name.
-std::int32_t NeedValue(const char* pattern, const char* input, double x);
+inline std::int32_t NeedValue(const char* pattern, const char* input, double x) {
+    return !IsAbsent(x) && std::isfinite(x) ? 0 : RefuseValue(pattern, input, x, true);
+}
 inline std::int32_t NeedValue(const char* pattern, const char* input, const double* x) {
     return NeedValue(pattern, input, Read(x));
 }
 // An input used when given: 0 when absent or finite, -6011 (reported) otherwise.
-std::int32_t OptionalValue(const char* pattern, const char* input, double x);
+inline std::int32_t OptionalValue(const char* pattern, const char* input, double x) {
+    return IsAbsent(x) || std::isfinite(x) ? 0 : RefuseValue(pattern, input, x, false);
+}
 inline std::int32_t OptionalValue(const char* pattern, const char* input, const double* x) {
     return OptionalValue(pattern, input, Read(x));
 }
@@ -187,14 +200,25 @@ std::int32_t FieldAbove(const PatternDef& pattern, const double* values, int sec
 // Ends a failed gain call: both outputs (where not null) get the NoValue
 // double; returns status.
 std::int32_t Fail(std::int32_t status, double* gain, double* gainX);
-// Ends a computed gain call of a co-polar-only pattern: Gain gets g, GainX
-// the NoValue double; 0. A g that is not finite (inputs outside the
-// definition while the checks are off) fails with -6002 instead.
-std::int32_t Deliver(const char* pattern, double phi, double g, double* gain, double* gainX);
-// As Deliver, for a pattern with a cross-polar curve: GainX gets gx, which
-// must be finite as well.
-std::int32_t DeliverPair(const char* pattern, double phi, double g, double gx, double* gain,
-                         double* gainX);
+// The failing end of DeliverPair: -6002 (reported), both outputs NoValue.
+std::int32_t NoFiniteGain(const char* pattern, double phi, double g, double gx, double* gain,
+                          double* gainX);
+// Ends a computed gain call of a pattern with a cross-polar curve: Gain gets
+// g, GainX gx; 0. A g or gx that is not finite (inputs outside the definition
+// while the checks are off) fails with -6002 instead.
+inline std::int32_t DeliverPair(const char* pattern, double phi, double g, double gx,
+                                double* gain, double* gainX) {
+    if (!std::isfinite(g) || !(std::isfinite(gx) || IsAbsent(gx)))
+        return NoFiniteGain(pattern, phi, g, gx, gain, gainX);
+    if (gain != nullptr) *gain = g;
+    if (gainX != nullptr) *gainX = gx;
+    return 0;
+}
+// As DeliverPair, for a co-polar-only pattern: GainX gets the NoValue double.
+inline std::int32_t Deliver(const char* pattern, double phi, double g, double* gain,
+                            double* gainX) {
+    return DeliverPair(pattern, phi, g, g_host.noValue, gain, gainX);
+}
 
 // ---- Contours ------------------------------------------------------------------
 

@@ -36,14 +36,12 @@ double BesselJ(int n, double x) {
     }
 }
 
-std::int32_t NeedValue(const char* pattern, const char* input, double x) {
-    if (IsAbsent(x))
+std::int32_t RefuseValue(const char* pattern, const char* input, double x, bool needed) {
+    if (IsAbsent(x)) {
+        if (!needed) return 0;
         return Report(kAbsentInput, "%s: %s is absent; the pattern needs it.", pattern, input);
-    return OptionalValue(pattern, input, x);
-}
-
-std::int32_t OptionalValue(const char* pattern, const char* input, double x) {
-    if (IsAbsent(x) || std::isfinite(x)) return 0;
+    }
+    if (std::isfinite(x)) return 0;
     return Report(kNotFinite, "%s: %s is %g; the pattern needs a finite number.", pattern, input,
                   x);
 }
@@ -136,21 +134,13 @@ std::int32_t Fail(std::int32_t status, double* gain, double* gainX) {
     return status;
 }
 
-std::int32_t Deliver(const char* pattern, double phi, double g, double* gain, double* gainX) {
-    return DeliverPair(pattern, phi, g, g_host.noValue, gain, gainX);
-}
-
-std::int32_t DeliverPair(const char* pattern, double phi, double g, double gx, double* gain,
-                         double* gainX) {
-    if (!std::isfinite(g) || !(std::isfinite(gx) || IsAbsent(gx)))
-        return Fail(Report(kOutOfDomain,
-                           "%s: the inputs give no finite gain at Phi %g (%g); they lie outside "
-                           "the pattern's definition.",
-                           pattern, phi, std::isfinite(g) ? gx : g),
-                    gain, gainX);
-    if (gain != nullptr) *gain = g;
-    if (gainX != nullptr) *gainX = gx;
-    return 0;
+std::int32_t NoFiniteGain(const char* pattern, double phi, double g, double gx, double* gain,
+                          double* gainX) {
+    return Fail(Report(kOutOfDomain,
+                       "%s: the inputs give no finite gain at Phi %g (%g); they lie outside the "
+                       "pattern's definition.",
+                       pattern, phi, std::isfinite(g) ? gx : g),
+                gain, gainX);
 }
 
 std::int32_t ContourLevel(const char* pattern, double level, double* phi) {

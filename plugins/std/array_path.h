@@ -1,0 +1,242 @@
+// How one body of a pattern serves both its per-point slot and its array
+// function. A body does the work that does not depend on the angle (or the
+// contour level) once, then hands a per-element step to the elements it was
+// given: the one angle of a slot call, or every angle of an array call. Both
+// paths run the same inline code, so they give the same statuses and the
+// same bytes.
+#pragma once
+
+#include <cstdint>
+
+#include "std.h"
+
+namespace kamstd {
+
+// The event codes one array call has queued so far. While an ArrayEvents
+// lives on a thread, Report formats and queues only the first event of each
+// code (the host keeps no more than that), so that a million failing elements
+// cost no more than one.
+class ArrayEvents {
+public:
+    ArrayEvents();
+    ~ArrayEvents();
+    ArrayEvents(const ArrayEvents&) = delete;
+    ArrayEvents& operator=(const ArrayEvents&) = delete;
+    // True the first time a code is seen in this call.
+    bool First(std::int32_t code);
+    // The call in progress on this thread, or nullptr.
+    static ArrayEvents* Current();
+
+private:
+    static constexpr int kMaxCodes = 32;
+    std::int32_t codes_[kMaxCodes];
+    int count_ = 0;
+    ArrayEvents* outer_;
+};
+
+// A step of a call that does not depend on the element but comes after a
+// per-element check: the first element that reaches it runs it (so that its
+// event comes where the per-point calls would queue it), the others reuse
+// its status.
+template <class Step>
+class Once {
+public:
+    explicit Once(Step step) : step_(step) {}
+    std::int32_t operator()() {
+        if (!done_) {
+            status_ = step_();
+            done_ = true;
+        }
+        return status_;
+    }
+
+private:
+    Step step_;
+    std::int32_t status_ = 0;
+    bool done_ = false;
+};
+
+// The one angle of a gain slot. A step takes (phi, phi0, gain, gainX), as
+// the slot received them, and returns the slot's status.
+struct OneAngle {
+    double* phi;
+    double* phi0;
+    double* gain;
+    double* gainX;
+    template <class Step>
+    KAM_Status operator()(Step&& step) const {
+        return step(phi, phi0, gain, gainX);
+    }
+};
+
+// The angles of a gain array function: each element is handed over as the
+// host hands a slot its copies (outputs at 0.0, an absent Phi0 as NoValue).
+struct AngleArray {
+    std::int32_t count;
+    const double* phi;
+    const double* phi0;
+    double* gain;
+    double* gainX;
+    KAM_Status* status;
+    template <class Step>
+    KAM_Status operator()(Step&& step) const {
+        for (std::int32_t i = 0; i < count; ++i) {
+            double x = phi[i];
+            double x0 = phi0 != nullptr ? phi0[i] : g_host.noValue;
+            double g = 0.0, gx = 0.0;
+            status[i] = step(&x, &x0, &g, &gx);
+            gain[i] = g;
+            gainX[i] = gx;
+        }
+        return 0;
+    }
+};
+
+// The one level of a contour slot. A step takes (gainRel, phi0, phi, phiX).
+struct OneLevel {
+    double* gainRel;
+    double* phi0;
+    double* phi;
+    double* phiX;
+    template <class Step>
+    KAM_Status operator()(Step&& step) const {
+        return step(gainRel, phi0, phi, phiX);
+    }
+};
+
+// The levels of a contour array function (outputs at NoValue on entry).
+struct LevelArray {
+    std::int32_t count;
+    const double* gainRel;
+    const double* phi0;
+    double* phi;
+    double* phiX;
+    KAM_Status* status;
+    template <class Step>
+    KAM_Status operator()(Step&& step) const {
+        for (std::int32_t i = 0; i < count; ++i) {
+            double level = gainRel[i];
+            double x0 = phi0 != nullptr ? phi0[i] : g_host.noValue;
+            double a = g_host.noValue, ax = g_host.noValue;
+            status[i] = step(&level, &x0, &a, &ax);
+            phi[i] = a;
+            phiX[i] = ax;
+        }
+        return 0;
+    }
+};
+
+// ---- Entry points built from a body ------------------------------------------
+//
+// An earth body is a type with
+//   template <class Angles> static KAM_Status Gain(double* gainMax,
+//       double* diameter, double* frequency, double* efficiency, void* specific,
+//       const Angles& angles);
+// a space body has Gain(gainMax, beamlet, specific, angles) and, where the
+// pattern has a contour, Contour(beamlet, specific, levels).
+
+template <class Body>
+KAM_Status KAM_CALL EarthGainSlot(double* gainMax, double* diameter, double* frequency,
+                                  double* efficiency, void* specific, double* phi, double* phi0,
+                                  double* gain, double* gainX) {
+    return Body::Gain(gainMax, diameter, frequency, efficiency, specific,
+                      OneAngle{phi, phi0, gain, gainX});
+}
+
+template <class Body>
+KAM_Status KAM_CALL EarthGainArray(double* gainMax, double* diameter, double* frequency,
+                                   double* efficiency, void* specific, std::int32_t count,
+                                   const double* phi, const double* phi0, double* gain,
+                                   double* gainX, KAM_Status* status) {
+    if (count <= 0) return 0;
+    ArrayEvents events;
+    return Body::Gain(gainMax, diameter, frequency, efficiency, specific,
+                      AngleArray{count, phi, phi0, gain, gainX, status});
+}
+
+template <class Body>
+KAM_Status KAM_CALL SpaceGainSlot(double* gainMax, double* beamlet, void* specific, double* phi,
+                                  double* phi0, double* gain, double* gainX) {
+    return Body::Gain(gainMax, beamlet, specific, OneAngle{phi, phi0, gain, gainX});
+}
+
+template <class Body>
+KAM_Status KAM_CALL SpaceGainArray(double* gainMax, double* beamlet, void* specific,
+                                   std::int32_t count, const double* phi, const double* phi0,
+                                   double* gain, double* gainX, KAM_Status* status) {
+    if (count <= 0) return 0;
+    ArrayEvents events;
+    return Body::Gain(gainMax, beamlet, specific,
+                      AngleArray{count, phi, phi0, gain, gainX, status});
+}
+
+template <class Body>
+KAM_Status KAM_CALL ContourSlot(double* gainRel, double* beamlet, void* specific, double* phi0,
+                                double* phi, double* phiX) {
+    return Body::Contour(beamlet, specific, OneLevel{gainRel, phi0, phi, phiX});
+}
+
+template <class Body>
+KAM_Status KAM_CALL ContourArray(double* beamlet, void* specific, std::int32_t count,
+                                 const double* gainRel, const double* phi0, double* phi,
+                                 double* phiX, KAM_Status* status) {
+    if (count <= 0) return 0;
+    ArrayEvents events;
+    return Body::Contour(beamlet, specific, LevelArray{count, gainRel, phi0, phi, phiX, status});
+}
+
+// validateAll over many angles: the slot itself (a constant, so its body is
+// inlined into the loop) for each element; validateAll slots only check the
+// angles and what they are compared with.
+template <KAM_EarthValidateAllFn Slot>
+KAM_Status KAM_CALL EarthValidateAllArray(double* gainMax, double* diameter, double* frequency,
+                                          double* efficiency, void* specific, std::int32_t count,
+                                          const double* phi, const double* phi0,
+                                          KAM_Status* status) {
+    if (count <= 0) return 0;
+    ArrayEvents events;
+    for (std::int32_t i = 0; i < count; ++i) {
+        double x = phi[i];
+        double x0 = phi0 != nullptr ? phi0[i] : g_host.noValue;
+        status[i] = Slot(gainMax, diameter, frequency, efficiency, specific, &x, &x0);
+    }
+    return 0;
+}
+
+template <KAM_SpaceValidateAllFn Slot>
+KAM_Status KAM_CALL SpaceValidateAllArray(double* gainMax, double* beamlet, void* specific,
+                                          std::int32_t count, const double* phi,
+                                          const double* phi0, KAM_Status* status) {
+    if (count <= 0) return 0;
+    ArrayEvents events;
+    for (std::int32_t i = 0; i < count; ++i) {
+        double x = phi[i];
+        double x0 = phi0 != nullptr ? phi0[i] : g_host.noValue;
+        status[i] = Slot(gainMax, beamlet, specific, &x, &x0);
+    }
+    return 0;
+}
+
+// The array slots of a pattern from its bodies (and its validateAll slot,
+// nullptr when it has none).
+template <class Body, KAM_EarthValidateAllFn ValidateAll = nullptr>
+constexpr KAM_PatternArraySlots EarthArrays() {
+    KAM_PatternArraySlots slots{};
+    if constexpr (ValidateAll != nullptr)
+        slots.validateAll.earth = &EarthValidateAllArray<ValidateAll>;
+    slots.gain.earth = &EarthGainArray<Body>;
+    return slots;
+}
+
+template <class Body, KAM_SpaceValidateAllFn ValidateAll = nullptr>
+constexpr KAM_PatternArraySlots SpaceArrays() {
+    KAM_PatternArraySlots slots{};
+    if constexpr (ValidateAll != nullptr)
+        slots.validateAll.space = &SpaceValidateAllArray<ValidateAll>;
+    slots.gain.space = &SpaceGainArray<Body>;
+    if constexpr (requires { &Body::template Contour<OneLevel>; })
+        slots.contour.space = &ContourArray<Body>;
+    return slots;
+}
+
+}  // namespace kamstd

@@ -103,6 +103,8 @@ def main():
         with warnings.catch_warnings(record=True) as caught:
             warnings.simplefilter("always")
             kam.plot_pattern(p.name, ax=ax, log=p.name not in LINEAR, **parameters)
+        if p.name in LINEAR:
+            ax.set_xlabel("zenith angle [deg]")
         for w in caught:
             print(f"{p.name}: {w.message}")
         ax.set_title(f"{p.name}: {p.title}", fontsize=8)

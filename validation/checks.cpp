@@ -35,6 +35,11 @@ const MessageFormat kOutputFormatTable[kOutputFormatCount] = {
     {KAM_E_OUTPUT_PHIX, "Output PhiX (%.5e) is greater than 180 degrees."},
 };
 
+const MessageFormat kOutputNoAngleFormatTable[kOutputFormatCount] = {
+    {KAM_E_OUTPUT_PHI, "Output Phi (%.5e) is below 0 degrees or not a number."},
+    {KAM_E_OUTPUT_PHIX, "Output PhiX (%.5e) is below 0 degrees or not a number."},
+};
+
 namespace {
 
 template <int N>
@@ -58,6 +63,10 @@ const char* ValidationFormat(std::int32_t key) noexcept {
 }
 
 const char* OutputFormat(std::int32_t key) noexcept { return FindFormat(kOutputFormatTable, key); }
+
+const char* OutputNoAngleFormat(std::int32_t key) noexcept {
+    return FindFormat(kOutputNoAngleFormatTable, key);
+}
 
 bool FormatMessage(const char* format, const char* name, const double* values, int valueCount,
                    char* out, std::size_t capacity) noexcept {
@@ -273,12 +282,17 @@ float RoundToSingle(double x) noexcept {
 }
 
 // The comparison is made in single precision (so every double that rounds to
-// 180.0f passes); the message prints the double as it came.
+// 180.0f passes, and every one that rounds to -0.0f); the message prints the
+// double as it came. A negative angle or NaN is no contour angle either.
 std::int32_t CheckOutputAngle(double x, std::int32_t status) noexcept {
-    if (!(RoundToSingle(x) > static_cast<float>(kOutputAngleMax))) return 0;
+    const float rounded = RoundToSingle(x);
+    if (rounded >= 0.0f && rounded <= static_cast<float>(kOutputAngleMax)) return 0;
     if (EventLogOn()) {
         char text[kMessageSize];
-        FormatMessage(OutputFormat(status), nullptr, &x, 1, text, sizeof text);
+        const char* format = rounded > static_cast<float>(kOutputAngleMax)
+                                 ? OutputFormat(status)
+                                 : OutputNoAngleFormat(status);
+        FormatMessage(format, nullptr, &x, 1, text, sizeof text);
         QueueEvent(status, text);
     }
     return status;

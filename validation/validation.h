@@ -45,8 +45,10 @@ constexpr int kValidationFormatCount = 4;
 constexpr int kOutputFormatCount = 2;
 // Keyed by the base codes -5100, 5100, -5200, 5200.
 extern const MessageFormat kValidationFormatTable[kValidationFormatCount];
-// Keyed by -5551 and -5552.
+// Keyed by -5551 and -5552: an output above 180 degrees, and one below 0
+// degrees or NaN.
 extern const MessageFormat kOutputFormatTable[kOutputFormatCount];
+extern const MessageFormat kOutputNoAngleFormatTable[kOutputFormatCount];
 
 // Base codes of the findings; the index-specific status adds the ParamIndex.
 constexpr std::int32_t kRequiredMissingBase = -5100;
@@ -68,6 +70,7 @@ using ParamRef = const void*;
 // The first row of a format table with this key, or nullptr.
 const char* ValidationFormat(std::int32_t key) noexcept;
 const char* OutputFormat(std::int32_t key) noexcept;
+const char* OutputNoAngleFormat(std::int32_t key) noexcept;
 
 // Renders format into out (capacity bytes with the NUL): "%s" takes name,
 // each "%.5e" the next of values (two-digit exponent, "." as the decimal
@@ -104,10 +107,11 @@ std::int32_t CheckAngles(const std::int32_t* properties, const double* phi,
                          const double* phi0) noexcept;
 // GainRel must lie in [-100, 0). 0, -5300, -4999.
 std::int32_t CheckGainRel(const double* gainRel) noexcept;
-// While ContourValid is on: each output other than the double NoValue must not
-// exceed 180 degrees. 0, -5551, -5552, -4101 (no outPhi), -4102 (no outPhiX).
+// While ContourValid is on: each output other than the double NoValue must be
+// an angle from 0 to 180 degrees. 0, -5551, -5552, -4101 (no outPhi), -4102
+// (no outPhiX).
 std::int32_t CheckContourOutput(const double* outPhi, const double* outPhiX) noexcept;
-// x rounded to single precision must not exceed 180: 0 or status.
+// x rounded to single precision must lie in [0, 180] (NaN does not): 0 or status.
 std::int32_t CheckOutputAngle(double x, std::int32_t status) noexcept;
 // Round to nearest single, ties to even; beyond the float range an infinity
 // of the value's sign.

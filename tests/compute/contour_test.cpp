@@ -203,6 +203,11 @@ TEST_F(Contours, OutputCheck) {
         {true, true, 200, 300, 0, -5551, 200, 300},
         {true, true, 180.000005, 180, 0, 0, 180.000005, 180},
         {true, true, 180.00001, 0, 0, -5551, 180.00001, 0},
+        // Below 0 degrees is no contour angle either; -0 is an angle of 0.
+        {true, true, -2.31, 10, 0, -5551, -2.31, 10},
+        {true, true, 10, -5.2e-7, 6, -5552, 10, -5.2e-7},
+        {true, true, -0.0, 0, 0, 0, -0.0, 0},
+        {false, true, -2.31, -1, 0, 0, -2.31, -1},
         {false, true, 200, 300, 0, 0, 200, 300},
         {false, true, 200, 300, 6, 6, 200, 300},
         {true, true, 10, 20, 6, 6, 10, 20},

@@ -337,30 +337,47 @@ TEST(RoundToSingle, RoundsToNearestAndOverflowsToInfinity) {
 
 TEST_F(ValidationTest, OutputAngleIsComparedInSinglePrecision) {
     // Floats near 180 are 2^-16 apart; 180 + 2^-17 is the tie, which rounds
-    // to the even 180.
+    // to the even 180. Below 0 the same rounding: what rounds to -0.0f is
+    // an angle of 0, the smallest negative float (2^-149) is not. NaN is no
+    // angle.
     const double tie = 180.0 + 0x1p-17;
+    enum Text { kNone, kAbove, kBelow };
     const struct {
         double x;
         std::int32_t expected;
+        Text text;
     } cases[] = {
-        {180.0, 0},          {tie, 0},
-        {180.000005, 0},     {std::nextafter(tie, kInf), -5551},
-        {180.00001, -5551},  {190.0, -5551},
-        {-1e300, 0},         {-kInf, 0},
-        {kNaN, 0},           {1e300, -5551},
-        {kInf, -5551},       {0x1.ffffffp127, -5551},
+        {180.0, 0, kNone},           {tie, 0, kNone},
+        {180.000005, 0, kNone},      {std::nextafter(tie, kInf), -5551, kAbove},
+        {180.00001, -5551, kAbove},  {190.0, -5551, kAbove},
+        {1e300, -5551, kAbove},      {kInf, -5551, kAbove},
+        {0x1.ffffffp127, -5551, kAbove},
+        {0.0, 0, kNone},             {-0.0, 0, kNone},
+        {-0x1p-151, 0, kNone},       {-0x1p-149, -5551, kBelow},
+        {-5.2e-7, -5551, kBelow},    {-2.31, -5551, kBelow},
+        {-1e300, -5551, kBelow},     {-kInf, -5551, kBelow},
+        {kNaN, -5551, kBelow},       {-kNaN, -5551, kBelow},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Printf("%.17g", c.x));
         EXPECT_EQ(kam::CheckOutputAngle(c.x, KAM_E_OUTPUT_PHI), c.expected);
         const std::vector<std::string> texts = Texts(TakeAll());
-        if (c.expected == 0) {
+        if (c.text == kNone) {
             EXPECT_TRUE(texts.empty());
-        } else {
+        } else if (c.text == kAbove) {
             EXPECT_EQ(texts, std::vector<std::string>{Printf(
                                  "Output Phi (%.5e) is greater than 180 degrees.", c.x)});
+        } else {
+            EXPECT_EQ(texts.size(), 1u);
+            EXPECT_EQ(texts.at(0).rfind("Output Phi (", 0), 0u) << texts.at(0);
+            EXPECT_NE(texts.at(0).find(") is below 0 degrees or not a number."), std::string::npos)
+                << texts.at(0);
         }
     }
+    EXPECT_EQ(kam::CheckOutputAngle(-1.0, KAM_E_OUTPUT_PHIX), -5552);
+    EXPECT_EQ(Texts(TakeAll()),
+              std::vector<std::string>{
+                  "Output PhiX (-1.00000e+00) is below 0 degrees or not a number."});
     EXPECT_EQ(kam::CheckOutputAngle(200.0, KAM_E_OUTPUT_PHIX), -5552);
     EXPECT_EQ(Texts(TakeAll()), std::vector<std::string>{
                                     "Output PhiX (2.00000e+02) is greater than 180 degrees."});
@@ -378,6 +395,12 @@ TEST_F(ValidationTest, ContourOutput) {
     EXPECT_EQ(kam::CheckContourOutput(&ok, &phiXHigh), -5552);
     EXPECT_EQ(kam::CheckContourOutput(&none, &phiXHigh), -5552);
     EXPECT_EQ(kam::CheckContourOutput(&phiHigh, &none), -5551);
+    // Below 0 or NaN as well, each output for itself.
+    const double negative = -2.31, nan = kNaN;
+    EXPECT_EQ(kam::CheckContourOutput(&negative, &ok), -5551);
+    EXPECT_EQ(kam::CheckContourOutput(&ok, &negative), -5552);
+    EXPECT_EQ(kam::CheckContourOutput(&nan, &none), -5551);
+    EXPECT_EQ(kam::CheckContourOutput(&none, &nan), -5552);
     TakeAll();
     EXPECT_EQ(kam::CheckContourOutput(nullptr, &ok), KAM_E_INTERNAL);
     EXPECT_EQ(kam::CheckContourOutput(nullptr, nullptr), KAM_E_INTERNAL);

@@ -8,8 +8,8 @@
 // and call back into the library. The caller then drives the library's
 // patterns through the exports. Whatever the library does, the host must not
 // crash or touch memory it does not own; the texts it hands out end within
-// their buffers, and it never reports a contour above 180 degrees (as its
-// output check rounds it) as a result while ContourValid is on.
+// their buffers, and while ContourValid is on it never reports a contour
+// outside 0 to 180 degrees (as its output check rounds it) as a result.
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -336,7 +336,10 @@ KAM_LibraryId Library(Reader& in, KAM_LibraryId hostile) {
 void CheckContour(std::int32_t status, double phi, double phiX, bool contourValid) {
     if (status < 0 || !contourValid) return;
     for (double a : {phi, phiX})
-        if (a != fuzz::kNoValue) FUZZ_CHECK(!(kam::RoundToSingle(a) > 180.0f), a, status);
+        if (a != fuzz::kNoValue) {
+            const float rounded = kam::RoundToSingle(a);
+            FUZZ_CHECK(rounded >= 0.0f && rounded <= 180.0f, a, status);
+        }
 }
 
 void Drive(Reader& in, KAM_LibraryId hostile) {

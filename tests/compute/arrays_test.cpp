@@ -511,3 +511,204 @@ TEST_F(Arrays, AntennaDeletedInsideASlot) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---- Libraries with an array path -------------------------------------
+
+class ArrayPath : public Arrays {
+protected:
+    // Every parameter optional, so ordinary values pass cleanly.
+    void SetUp() override {
+        Arrays::SetUp();
+        for (fake::PatternConfig& p : Config(kModule).patterns) SetProperties(p, {O, O, O, O, O, O, O, O});
+    }
+    static constexpr const char* kModule = "fake_arr_a";
+    fake::PatternConfig& EarthArr() { return Earth(kModule); }
+    fake::PatternConfig& SpaceArr() { return Space(kModule); }
+    // Gain of A_EARTH for angles 1..n, validation off unless asked.
+    int EarthArray(KAM_LibraryId lib, int n, double* gain, double* gainX, KAM_Status* status) {
+        std::vector<double> phi(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) phi[static_cast<std::size_t>(i)] = 1.0 + i % 170;
+        return KAM_EarthPatternGainArray(lib, "A_EARTH", 30, 2, 1e4, 0.5, NoStruct(), n,
+                                         phi.data(), nullptr, gain, gainX, status);
+    }
+};
+
+// A library whose array path agrees with its slots: the elements are the
+// single calls', and the host asked the array functions, not the slots.
+TEST_F(ArrayPath, AgreeingArrayPathMatchesTheSingleCalls) {
+    for (fake::PatternConfig& p : Config(kModule).patterns) {
+        SetProperties(p, {R, O, O, O, O, O, R, O});
+        p.slots[fake::kValidateAll].status = 8;
+        p.slots[fake::kValidateAll].events = {{-9, "all"}};
+        for (fake::Slot slot : {fake::kGain, fake::kContour}) {
+            p.slots[slot].status = 9;
+            p.slots[slot].writeOutputs = true;
+            p.slots[slot].output1 = 12;
+            p.slots[slot].output2 = 190;
+            p.slots[slot].events = {{14, "gain"}};
+        }
+    }
+    const KAM_LibraryId lib = Load(kModule);
+    std::vector<KAM_AntennaId> antennas;
+    std::vector<Pair> pairs =
+        PairsOf(lib, "A_EARTH", KAM_PATTERN_EARTH, {30, kNoValue, 2, 1e4, 0.5}, antennas);
+    const std::vector<Pair> space =
+        PairsOf(lib, "A_SPACE", KAM_PATTERN_SPACE, {30, 2, kNoValue, kNoValue, kNoValue}, antennas);
+    pairs.insert(pairs.end(), space.begin(), space.end());
+    UnderEverySwitch([&] {
+        for (const Pair& pair : pairs) {
+            if (pair.label == "A_EARTH antenna contour") continue;
+            Clear();
+            ExpectSameAsSingles(pair, IsContour(pair) ? kLevels : kAngles);
+            // (With validation on, the contour by name finds GainMax absent.)
+            if (!KAM_IfInputParamValidEnabled()) {
+                EXPECT_FALSE(Calls(IsContour(pair) ? "contourArray" : "gainArray").empty());
+            }
+            EXPECT_TRUE(Calls(IsContour(pair) ? "contour" : "gain").empty());
+        }
+    });
+    for (KAM_AntennaId id : antennas) EXPECT_EQ(KAM_DeleteAntenna(id), 0);
+}
+
+// The host does not hide a library whose array path disagrees with its own
+// slots: the array function's values and statuses come through as they are,
+// reported like any status.
+TEST_F(ArrayPath, DisagreeingArrayPathIsPassedThrough) {
+    EarthArr().slots[fake::kGain].writeOutputs = true;
+    EarthArr().slots[fake::kGain].output1 = 10;
+    EarthArr().slots[fake::kGain].output2 = 20;
+    EarthArr().arrays[fake::kGain].outputOffset = 0.5;
+    EarthArr().arrays[fake::kGain].status = 3;
+    const KAM_LibraryId lib = Load(kModule);
+    KAM_DisableInputParamValid();
+    double single = 0, singleX = 0;
+    EXPECT_EQ(KAM_EarthPatternGain(lib, "A_EARTH", 30, 2, 1e4, 0.5, NoStruct(), 1, 2, &single,
+                                   &singleX),
+              0);
+    Clear();
+    const int n = 700;
+    std::vector<double> gain(n), gainX(n);
+    std::vector<KAM_Status> status(n);
+    EXPECT_EQ(EarthArray(lib, n, gain.data(), gainX.data(), status.data()), 3);
+    for (int i = 0; i < n; ++i) {
+        EXPECT_EQ(gain[i], single + 0.5) << i;
+        EXPECT_EQ(gainX[i], singleX + 0.5) << i;
+        EXPECT_EQ(status[i], 3) << i;
+    }
+    EXPECT_EQ(Handled(), std::vector<int>{3});
+    EXPECT_EQ(Codes(TakeEvents()), std::vector<int>{3});
+    EXPECT_TRUE(Calls("gain").empty());
+}
+
+// An array function that declines leaves the call to the per-point slots,
+// and is not asked again within the call.
+TEST_F(ArrayPath, DecliningArrayFunctionFallsBackToTheSlots) {
+    for (fake::PatternConfig& p : Config(kModule).patterns) {
+        p.arrays[fake::kGain].decline = 5;
+        p.arrays[fake::kContour].decline = -5;
+        p.arrays[fake::kValidateAll].decline = 1;
+        p.arrays[fake::kValidateAll].outputOffset = 99;  // would show if its results were used
+        p.slots[fake::kGain].writeOutputs = true;
+        p.slots[fake::kGain].output1 = 4;
+    }
+    const KAM_LibraryId lib = Load(kModule);
+    std::vector<KAM_AntennaId> antennas;
+    std::vector<Pair> pairs =
+        PairsOf(lib, "A_EARTH", KAM_PATTERN_EARTH, {30, kNoValue, 2, 1e4, 0.5}, antennas);
+    const std::vector<Pair> space =
+        PairsOf(lib, "A_SPACE", KAM_PATTERN_SPACE, {30, 2, kNoValue, kNoValue, kNoValue}, antennas);
+    pairs.insert(pairs.end(), space.begin(), space.end());
+    for (const Pair& pair : pairs) {
+        if (pair.label == "A_EARTH antenna contour") continue;
+        ExpectSameAsSingles(pair, IsContour(pair) ? kLevels : kAngles);
+    }
+    Clear();
+    const int n = 1000;  // four chunks of the host's work
+    std::vector<double> gain(n);
+    EXPECT_EQ(EarthArray(lib, n, gain.data(), nullptr, nullptr), 0);
+    EXPECT_EQ(Calls("gainArray").size(), 1u);
+    EXPECT_EQ(Calls("validateAllArray").size(), 1u);
+    EXPECT_EQ(Calls("gain").size(), static_cast<std::size_t>(n));
+    EXPECT_EQ(Calls("validateAll").size(), static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) EXPECT_EQ(gain[i], 4.0) << i;
+    for (KAM_AntennaId id : antennas) EXPECT_EQ(KAM_DeleteAntenna(id), 0);
+}
+
+// An array function that queues events for every element: each code once.
+TEST_F(ArrayPath, EventsOfAnArrayFunctionAreBounded) {
+    EarthArr().slots[fake::kGain].events = {{41, "first"}, {-42, "second"}, {41, "again"}};
+    EarthArr().slots[fake::kValidateAll].events = {{43, "validated"}};
+    const KAM_LibraryId lib = Load(kModule);
+    const int n = 50000;
+    std::vector<double> gain(n);
+    EXPECT_EQ(EarthArray(lib, n, gain.data(), nullptr, nullptr), 0);
+    const std::vector<KAM_EventRecord> events = TakeEvents();
+    EXPECT_EQ(Codes(events), (std::vector<int>{43, 41, -42}));
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(std::string(events[1].text), "first");
+    EXPECT_EQ(std::string(events[1].patternName), "A_EARTH");
+    EXPECT_TRUE(Handled().empty());
+}
+
+// What registration makes of LIP_GetArrayInfo's answer: a refusal or a
+// record that cannot describe slots means no array path, and the library
+// registers as it would without one; a slot count beyond the patterns is
+// cut to them.
+TEST_F(ArrayPath, RegistrationReadsTheArrayInfoWithCare) {
+    const struct {
+        const char* label;
+        std::function<void(fake::ArrayInfoConfig&)> set;
+        bool earthArrays;
+        bool spaceArrays;
+    } cases[] = {
+        {"as built", [](fake::ArrayInfoConfig&) {}, true, true},
+        {"refused", [](fake::ArrayInfoConfig& c) { c.status = 7; }, false, false},
+        {"refused with an error", [](fake::ArrayInfoConfig& c) { c.status = -7; }, false, false},
+        {"record too small",
+         [](fake::ArrayInfoConfig& c) { c.overrideStructSize = true; c.structSize = 8; }, false,
+         false},
+        {"negative size",
+         [](fake::ArrayInfoConfig& c) { c.overrideStructSize = true; c.structSize = -1; }, false,
+         false},
+        {"larger record",
+         [](fake::ArrayInfoConfig& c) { c.overrideStructSize = true; c.structSize = 4096; }, true,
+         true},
+        {"negative count",
+         [](fake::ArrayInfoConfig& c) { c.overrideSlotCount = true; c.slotCount = -1; }, false,
+         false},
+        {"no slots", [](fake::ArrayInfoConfig& c) { c.nullSlots = true; }, false, false},
+        {"first pattern only",
+         [](fake::ArrayInfoConfig& c) { c.overrideSlotCount = true; c.slotCount = 1; }, true,
+         false},
+        {"count beyond the patterns",
+         [](fake::ArrayInfoConfig& c) { c.overrideSlotCount = true; c.slotCount = 9; }, true,
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        fake::Reset();
+        for (fake::PatternConfig& p : Config(kModule).patterns) SetProperties(p, {O, O, O, O, O, O, O, O});
+        c.set(Config(kModule).arrayInfo);
+        const KAM_LibraryId lib = Load(kModule);
+        int patterns = 0;
+        EXPECT_EQ(KAM_GetPatternCount(lib, KAM_PATTERN_ANY, &patterns), 0);
+        EXPECT_EQ(patterns, 2);
+        double phi[2] = {1, 2}, gain[2];
+        KAM_Status status[2];
+        EXPECT_EQ(EarthArray(lib, 2, gain, nullptr, status), 0);
+        EXPECT_EQ(KAM_SpacePatternGainArray(lib, "A_SPACE", 30, 2, NoStruct(), 2, phi, nullptr,
+                                            gain, nullptr, status),
+                  0);
+        std::size_t earthArrays = 0, spaceArrays = 0;
+        for (const fake::Call& call : Calls("gainArray")) {
+            (call.type == KAM_PATTERN_EARTH ? earthArrays : spaceArrays) += 1;
+        }
+        EXPECT_EQ(earthArrays, c.earthArrays ? 1u : 0u);
+        EXPECT_EQ(spaceArrays, c.spaceArrays ? 1u : 0u);
+        EXPECT_EQ(Calls("gain").size(), (c.earthArrays ? 0u : 2u) + (c.spaceArrays ? 0u : 2u));
+    }
+}
+
+}  // namespace

@@ -230,6 +230,89 @@ KAM_Status OnGetLibraryInfo(const char* module, KAM_LibraryInfo* info, const Slo
     return RunEntry(state, kGetLibraryInfo, std::move(call));
 }
 
+KAM_Status OnGetArrayInfo(const char* module, KAM_ArrayInfo* info, const ArrayTable& table) {
+    ModuleState& state = State(module);
+    const ModuleConfig& cfg = state.config;
+    Call call;
+    call.module = module;
+    call.what = "LIP_GetArrayInfo";
+    call.status = cfg.arrayInfo.status;
+    Append(call);
+    if (cfg.arrayInfo.status != 0 || info == nullptr) return cfg.arrayInfo.status;
+    if (state.registrations.empty()) state.registrations.emplace_back();
+    std::vector<KAM_PatternArraySlots>& slots = state.registrations.back().arraySlots;
+    const std::size_t count = cfg.patterns.size() < static_cast<std::size_t>(kMaxPatterns)
+                                  ? cfg.patterns.size()
+                                  : static_cast<std::size_t>(kMaxPatterns);
+    slots.assign(count, KAM_PatternArraySlots{});
+    for (std::size_t k = 0; k < count; ++k) {
+        const PatternConfig& p = cfg.patterns[k];
+        const bool earth = p.type == KAM_PATTERN_EARTH;
+        if (p.arrays[kValidateAll].present) {
+            if (earth) slots[k].validateAll.earth = table.earthValidateAll[k];
+            else slots[k].validateAll.space = table.spaceValidateAll[k];
+        }
+        if (p.arrays[kGain].present) {
+            if (earth) slots[k].gain.earth = table.earthGain[k];
+            else slots[k].gain.space = table.spaceGain[k];
+        }
+        if (p.arrays[kContour].present && !earth) slots[k].contour.space = table.contour[k];
+    }
+    info->structSize = cfg.arrayInfo.overrideStructSize ? cfg.arrayInfo.structSize
+                                                        : static_cast<std::int32_t>(sizeof *info);
+    info->slotCount = cfg.arrayInfo.overrideSlotCount ? cfg.arrayInfo.slotCount
+                                                      : static_cast<std::int32_t>(count);
+    info->slots = cfg.arrayInfo.nullSlots ? nullptr : slots.data();
+    return 0;
+}
+
+// For each element what the slot's configuration says, then the array
+// function's own disagreement on top.
+KAM_Status OnArraySlot(const char* module, int pattern, Slot slot, std::int32_t type,
+                       std::vector<double*> scalars, void* specific, std::int32_t count,
+                       const double* input, const double* phi0, double* out1, double* out2,
+                       KAM_Status* status) {
+    static const char* const kArrayNames[kSlotCount] = {"", "validateAllArray", "gainArray",
+                                                        "contourArray"};
+    ModuleState& state = State(module);
+    Call call;
+    call.module = module;
+    call.what = kArrayNames[slot];
+    call.pattern = pattern;
+    call.type = type;
+    call.specific = specific;
+    call.args = scalars;
+    call.count = count;
+    for (double* a : scalars) call.values.push_back(a != nullptr ? *a : 0.0);
+    SlotConfig cfg;
+    ArraySlotConfig array;
+    if (pattern >= 0 && static_cast<std::size_t>(pattern) < state.config.patterns.size()) {
+        call.patternName = state.config.patterns[pattern].name;
+        cfg = state.config.patterns[pattern].slots[slot];
+        array = state.config.patterns[pattern].arrays[slot];
+    }
+    call.status = array.decline;
+    if (array.decline != 0) {
+        Append(call);
+        return array.decline;
+    }
+    if (input != nullptr && count > 0) {
+        call.values.push_back(input[0]);
+        call.values.push_back(phi0 != nullptr ? phi0[0] : 0.0);
+    }
+    if (array.hook) array.hook();
+    for (std::int32_t i = 0; i < count; ++i) {
+        SendEvents(state, cfg.events, call);
+        status[i] = array.status != 0 ? array.status : cfg.status;
+        if (out1 != nullptr && cfg.writeOutputs) {
+            out1[i] = cfg.output1 + array.outputOffset;
+            out2[i] = cfg.output2 + array.outputOffset;
+        }
+    }
+    Append(call);
+    return 0;
+}
+
 KAM_Status OnSlot(const char* module, int pattern, Slot slot, std::int32_t type,
                   std::vector<double*> args, void* specific, bool hasOutputs) {
     ModuleState& state = State(module);

@@ -17,6 +17,7 @@
 //   for (const fake::Call& c : fake::Log()) ...
 //
 // Module ids are the file stems: fake_a .. fake_h (full libraries),
+// fake_arr_a, fake_arr_b (full libraries with the optional array path),
 // fake_no_set / fake_no_init / fake_no_info (one entry point missing),
 // fake_ver (the base of the restamped version copies), fake_bench_NN.
 #pragma once
@@ -65,6 +66,19 @@ struct SlotConfig {
     std::function<void()> hook;   // runs inside the slot after the events
 };
 
+// The array function of one slot (fakes built with FAKE_ARRAY_PATH): by
+// default it does for each element what the slot's SlotConfig says (status,
+// outputs, events), as an array path must.
+struct ArraySlotConfig {
+    bool present = true;          // false: null in the pattern's array slots
+    std::int32_t decline = 0;     // non-zero: returned at once, nothing written
+    // A library whose array path disagrees with its own slots: added to
+    // every output written and, when non-zero, the status of every element.
+    double outputOffset = 0.0;
+    std::int32_t status = 0;
+    std::function<void()> hook;   // runs once per call, before the elements
+};
+
 struct PatternConfig {
     // Copied into the 13-byte name field with at most 13 bytes: 12 characters
     // get a NUL, 13 characters fill the field without one.
@@ -77,6 +91,17 @@ struct PatternConfig {
     // so that a test can see them copied.
     unsigned char opaqueFill = 0;
     SlotConfig slots[kSlotCount];
+    ArraySlotConfig arrays[kSlotCount];  // validateInput has no array form
+};
+
+// What LIP_GetArrayInfo of a FAKE_ARRAY_PATH module hands out.
+struct ArrayInfoConfig {
+    std::int32_t status = 0;      // its result
+    bool overrideStructSize = false;
+    std::int32_t structSize = 0;
+    bool overrideSlotCount = false;  // else one record per pattern
+    std::int32_t slotCount = 0;
+    bool nullSlots = false;
 };
 
 struct EntryConfig {
@@ -107,6 +132,7 @@ struct ModuleConfig {
     // Every LIP_GetLibraryInfo call hands out the same storage (the last
     // registration's), so repeated loads give byte-identical records.
     bool reuseRegistration = false;
+    ArrayInfoConfig arrayInfo;
 };
 
 // Values placed in the targets before the host writes them, so a test can
@@ -124,6 +150,7 @@ struct Registration {
     std::vector<KAM_PatternInfo> patterns;
     std::vector<KAM_SpecificParDef> specificParDefs;
     KAM_LibraryInfo infoOnEntry{};  // *info as the host handed it in
+    std::vector<KAM_PatternArraySlots> arraySlots;  // what LIP_GetArrayInfo handed out
 };
 
 // One call the host made into a fake.
@@ -131,7 +158,9 @@ struct Call {
     std::string module;         // module id
     std::string what;           // "LIP_SetEventLogHandler", "LIP_InitLibrary",
                                 // "LIP_GetLibraryInfo", "validateInput",
-                                // "validateAll", "gain", "contour"
+                                // "validateAll", "gain", "contour",
+                                // "LIP_GetArrayInfo", "validateAllArray",
+                                // "gainArray", "contourArray"
     int pattern = -1;           // pattern index for slots
     std::string patternName;    // name configured for that index
     std::int32_t type = 0;      // earth or space form of the slot
@@ -147,6 +176,7 @@ struct Call {
     std::int32_t status = 0;             // what the call returned
     // Values written to the outputs (when configured).
     double written1 = 0.0, written2 = 0.0;
+    std::int32_t count = 0;              // array functions: the element count
 };
 
 // The configuration of a module, created with defaults on first use.
@@ -191,6 +221,23 @@ FAKECTL_API KAM_Status OnGetLibraryInfo(const char* module, KAM_LibraryInfo* inf
                                         const SlotTable& table);
 // A slot call: args are the number pointers in slot order (outputs last, when
 // the slot has outputs, the last two).
+// The array functions of one module, by pattern index.
+struct ArrayTable {
+    KAM_EarthValidateAllArrayFn earthValidateAll[kMaxPatterns];
+    KAM_SpaceValidateAllArrayFn spaceValidateAll[kMaxPatterns];
+    KAM_EarthGainArrayFn earthGain[kMaxPatterns];
+    KAM_SpaceGainArrayFn spaceGain[kMaxPatterns];
+    KAM_ContourArrayFn contour[kMaxPatterns];
+};
+FAKECTL_API KAM_Status OnGetArrayInfo(const char* module, KAM_ArrayInfo* info,
+                                      const ArrayTable& table);
+// An array function call: scalars are the number pointers before the count,
+// input the angles or levels, phi0 may be null, out1/out2 null for
+// validateAll.
+FAKECTL_API KAM_Status OnArraySlot(const char* module, int pattern, Slot slot, std::int32_t type,
+                                   std::vector<double*> scalars, void* specific,
+                                   std::int32_t count, const double* input, const double* phi0,
+                                   double* out1, double* out2, KAM_Status* status);
 FAKECTL_API KAM_Status OnSlot(const char* module, int pattern, Slot slot, std::int32_t type,
                               std::vector<double*> args, void* specific, bool hasOutputs);
 

@@ -1,7 +1,8 @@
 // A fake pattern library for the host's tests. One source, built into many
 // modules: FAKE_MODULE_ID names the module (its configuration and log entries
 // in fake_control), FAKE_NO_SET_EVENT_LOG_HANDLER / FAKE_NO_INIT_LIBRARY /
-// FAKE_NO_GET_LIBRARY_INFO leave out one entry point. All behaviour comes
+// FAKE_NO_GET_LIBRARY_INFO leave out one entry point, FAKE_ARRAY_PATH adds
+// the optional fourth (LIP_GetArrayInfo) with array functions per pattern. All behaviour comes
 // from the configuration a test sets in fake_control.
 #include <utility>
 
@@ -66,6 +67,56 @@ KAM_Status KAM_CALL Contour(double* gainRel, double* beamlet, void* specific, do
                         {gainRel, beamlet, phi0, phi, phiX}, specific, true);
 }
 
+#ifdef FAKE_ARRAY_PATH
+template <int K>
+KAM_Status KAM_CALL EarthValidateAllArray(double* gainMax, double* diameter, double* frequency,
+                                          double* efficiency, void* specific, int32_t count,
+                                          const double* phi, const double* phi0,
+                                          KAM_Status* status) {
+    return fake::OnArraySlot(kModule, K, fake::kValidateAll, KAM_PATTERN_EARTH,
+                             {gainMax, diameter, frequency, efficiency}, specific, count, phi,
+                             phi0, nullptr, nullptr, status);
+}
+template <int K>
+KAM_Status KAM_CALL SpaceValidateAllArray(double* gainMax, double* beamlet, void* specific,
+                                          int32_t count, const double* phi, const double* phi0,
+                                          KAM_Status* status) {
+    return fake::OnArraySlot(kModule, K, fake::kValidateAll, KAM_PATTERN_SPACE,
+                             {gainMax, beamlet}, specific, count, phi, phi0, nullptr, nullptr,
+                             status);
+}
+template <int K>
+KAM_Status KAM_CALL EarthGainArray(double* gainMax, double* diameter, double* frequency,
+                                   double* efficiency, void* specific, int32_t count,
+                                   const double* phi, const double* phi0, double* gain,
+                                   double* gainX, KAM_Status* status) {
+    return fake::OnArraySlot(kModule, K, fake::kGain, KAM_PATTERN_EARTH,
+                             {gainMax, diameter, frequency, efficiency}, specific, count, phi,
+                             phi0, gain, gainX, status);
+}
+template <int K>
+KAM_Status KAM_CALL SpaceGainArray(double* gainMax, double* beamlet, void* specific,
+                                   int32_t count, const double* phi, const double* phi0,
+                                   double* gain, double* gainX, KAM_Status* status) {
+    return fake::OnArraySlot(kModule, K, fake::kGain, KAM_PATTERN_SPACE, {gainMax, beamlet},
+                             specific, count, phi, phi0, gain, gainX, status);
+}
+template <int K>
+KAM_Status KAM_CALL ContourArray(double* beamlet, void* specific, int32_t count,
+                                 const double* gainRel, const double* phi0, double* phi,
+                                 double* phiX, KAM_Status* status) {
+    return fake::OnArraySlot(kModule, K, fake::kContour, KAM_PATTERN_SPACE, {beamlet}, specific,
+                             count, gainRel, phi0, phi, phiX, status);
+}
+
+template <int... K>
+fake::ArrayTable MakeArrayTable(std::integer_sequence<int, K...>) {
+    return fake::ArrayTable{{&EarthValidateAllArray<K>...}, {&SpaceValidateAllArray<K>...},
+                            {&EarthGainArray<K>...},        {&SpaceGainArray<K>...},
+                            {&ContourArray<K>...}};
+}
+#endif
+
 template <int... K>
 fake::SlotTable MakeTable(std::integer_sequence<int, K...>) {
     return fake::SlotTable{{&EarthValidateInput<K>...}, {&SpaceValidateInput<K>...},
@@ -96,6 +147,14 @@ KAM_PLUGIN_API KAM_Status KAM_CALL LIP_InitLibrary(void) { return fake::OnInitLi
 #ifndef FAKE_NO_GET_LIBRARY_INFO
 KAM_PLUGIN_API KAM_Status KAM_CALL LIP_GetLibraryInfo(KAM_LibraryInfo* info) {
     return fake::OnGetLibraryInfo(kModule, info, Table());
+}
+#endif
+
+#ifdef FAKE_ARRAY_PATH
+KAM_PLUGIN_API KAM_Status KAM_CALL LIP_GetArrayInfo(KAM_ArrayInfo* info) {
+    static const fake::ArrayTable table =
+        MakeArrayTable(std::make_integer_sequence<int, fake::kMaxPatterns>{});
+    return fake::OnGetArrayInfo(kModule, info, table);
 }
 #endif
 

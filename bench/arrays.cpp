@@ -5,7 +5,8 @@
 //   arrays_fsref_1e6 / _1e3   FSREF_001_V1 (GainMax 45, 2 m, 12000 MHz);
 //   arrays_rasta_1e6 / _1e3   RASTA_011_V1 (25 m, 1420 MHz, Efficiency 1);
 // each with KAM_EarthPatternGainArray (input validation on; Gain only, and
-// Gain with the statuses) and, at 1e3, one KAM_EarthPatternGain per angle.
+// Gain with the statuses), the standard library's array function alone (no
+// host around it) and, at 1e3, one KAM_EarthPatternGain per angle.
 //   arrays_rasta_2threads_wall  the same loop split over two threads (a
 //                             compiled simulator on both cores) against our
 //                             one thread, in elapsed time;
@@ -19,11 +20,13 @@
 #include <algorithm>
 #include <barrier>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "kam/kam.h"
+#include "kam/kam_plugin.h"
 
 namespace {
 
@@ -100,8 +103,7 @@ struct Rasta {
     }
 };
 
-void FsrefBaseline(benchmark::State& state) {
-    const int n = static_cast<int>(state.range(0));
+void FsrefBaseline(benchmark::State& state, int n) {
     const std::vector<double>& phi = Angles(n);
     std::vector<double> gain(n);
     for (auto _ : state) {
@@ -111,8 +113,7 @@ void FsrefBaseline(benchmark::State& state) {
     }
 }
 
-void RastaBaseline(benchmark::State& state) {
-    const int n = static_cast<int>(state.range(0));
+void RastaBaseline(benchmark::State& state, int n) {
     const std::vector<double>& phi = Angles(n);
     std::vector<double> gain(n);
     const Rasta rasta;
@@ -125,8 +126,7 @@ void RastaBaseline(benchmark::State& state) {
 
 // The hand-written RASTA loop on two threads: this one and a worker that
 // stays up, each taking half of the angles, meeting at a barrier per pass.
-void RastaTwoThreads(benchmark::State& state) {
-    const int n = static_cast<int>(state.range(0));
+void RastaTwoThreads(benchmark::State& state, int n) {
     const std::vector<double>& phi = Angles(n);
     std::vector<double> gain(n);
     const Rasta rasta;
@@ -165,9 +165,8 @@ public:
 };
 
 // One array call over the n angles; withStatus also asks for the statuses.
-void ArrayCall(benchmark::State& state, const Antenna& a, bool withStatus) {
+void ArrayCall(benchmark::State& state, const Antenna& a, bool withStatus, int n) {
     Validation on;
-    const int n = static_cast<int>(state.range(0));
     const std::vector<double>& phi = Angles(n);
     std::vector<double> gain(n);
     std::vector<KAM_Status> status(n);
@@ -185,10 +184,36 @@ void ArrayCall(benchmark::State& state, const Antenna& a, bool withStatus) {
     }
 }
 
+// The standard library's own array function for the pattern, called as the
+// host calls it (outputs all wanted), without the host around it.
+void LibraryArray(benchmark::State& state, const Antenna& a, int n) {
+    KAM_IfInited();  // the host registers the library and writes NoValue into it
+    KAM_LibraryInfo lib;
+    KAM_ArrayInfo arrays;
+    std::memset(&lib, 0, sizeof lib);
+    std::memset(&arrays, 0, sizeof arrays);
+    LIP_GetLibraryInfo(&lib);
+    LIP_GetArrayInfo(&arrays);
+    KAM_EarthGainArrayFn fn = nullptr;
+    for (int i = 0; i < lib.patternCount && i < arrays.slotCount; ++i)
+        if (std::strcmp(lib.patterns[i].name, a.name) == 0) fn = arrays.slots[i].gain.earth;
+    if (fn == nullptr) return state.SkipWithError("no array function");
+    const std::vector<double>& phi = Angles(n);
+    std::vector<double> gain(n), gainX(n);
+    std::vector<KAM_Status> status(n);
+    for (auto _ : state) {
+        double gainMax = a.gainMax, diameter = a.diameter, frequency = a.frequency,
+               efficiency = a.efficiency;
+        fn(&gainMax, &diameter, &frequency, &efficiency, KAM_NOVALUE_STRUCT, n, phi.data(),
+           nullptr, gain.data(), gainX.data(), status.data());
+        benchmark::DoNotOptimize(gain.data());
+        benchmark::ClobberMemory();
+    }
+}
+
 // One KAM_EarthPatternGain per angle.
-void SingleCalls(benchmark::State& state, const Antenna& a) {
+void SingleCalls(benchmark::State& state, const Antenna& a, int n) {
     Validation on;
-    const int n = static_cast<int>(state.range(0));
     const std::vector<double>& phi = Angles(n);
     std::vector<double> gain(n);
     for (auto _ : state) {
@@ -214,7 +239,7 @@ const bool kRegistered = [] {
     struct Group {
         const char* name;
         const Antenna* antenna;
-        void (*baseline)(benchmark::State&);
+        void (*baseline)(benchmark::State&, int);
         int n;
     };
     const Group groups[] = {
@@ -226,23 +251,22 @@ const bool kRegistered = [] {
     for (const Group& g : groups) {
         const std::string name = g.name;
         const Antenna& a = *g.antenna;
-        RegisterBenchmark((name + "/baseline").c_str(), g.baseline)->Arg(g.n);
-        RegisterBenchmark((name + "/KAM_EarthPatternGainArray").c_str(), ArrayCall, a, false)
-            ->Arg(g.n);
+        RegisterBenchmark((name + "/baseline").c_str(), g.baseline, g.n);
+        RegisterBenchmark((name + "/KAM_EarthPatternGainArray").c_str(), ArrayCall, a, false,
+                          g.n);
         RegisterBenchmark((name + "/KAM_EarthPatternGainArray_status").c_str(), ArrayCall, a,
-                          true)
-            ->Arg(g.n);
+                          true, g.n);
+        RegisterBenchmark((name + "/library_array_function").c_str(), LibraryArray, a, g.n);
         if (g.n == kSmall)
-            RegisterBenchmark((name + "/KAM_EarthPatternGain_per_angle").c_str(), SingleCalls, a)
-                ->Arg(g.n);
+            RegisterBenchmark((name + "/KAM_EarthPatternGain_per_angle").c_str(), SingleCalls, a,
+                              g.n);
     }
-    RegisterBenchmark("arrays_rasta_2threads_wall/baseline", RastaTwoThreads)->Arg(kLarge)->UseRealTime();
-    RegisterBenchmark("arrays_rasta_2threads_wall/KAM_EarthPatternGainArray", ArrayCall, kRasta, false)
-        ->Arg(kLarge)
-        ->UseRealTime();
-    RegisterBenchmark("arrays_single_vs_array/baseline", ArrayCall, kFsref, false)->Arg(kSmall);
-    RegisterBenchmark("arrays_single_vs_array/KAM_EarthPatternGain_per_angle", SingleCalls, kFsref)
-        ->Arg(kSmall);
+    RegisterBenchmark("arrays_rasta_2threads_wall/baseline", RastaTwoThreads, kLarge);
+    RegisterBenchmark("arrays_rasta_2threads_wall/KAM_EarthPatternGainArray", ArrayCall, kRasta,
+                      false, kLarge);
+    RegisterBenchmark("arrays_single_vs_array/baseline", ArrayCall, kFsref, false, kSmall);
+    RegisterBenchmark("arrays_single_vs_array/KAM_EarthPatternGain_per_angle", SingleCalls,
+                      kFsref, kSmall);
     return true;
 }();
 

@@ -43,12 +43,14 @@ class Once {
 public:
     explicit Once(Step step) : step_(step) {}
     std::int32_t operator()() {
-        if (!done_) {
+        if (!done_) [[unlikely]] {
             status_ = step_();
             done_ = true;
         }
         return status_;
     }
+    // True once the step has run and ended in 0.
+    bool Passed() const { return done_ && status_ == 0; }
 
 private:
     Step step_;
@@ -67,6 +69,10 @@ struct OneAngle {
     KAM_Status operator()(Step&& step) const {
         return step(phi, phi0, gain, gainX);
     }
+    template <class Step, class Ready, class Curve>
+    KAM_Status operator()(Step&& step, Ready&&, Curve&&) const {
+        return step(phi, phi0, gain, gainX);
+    }
 };
 
 // The angles of a gain array function: each element is handed over as the
@@ -80,15 +86,42 @@ struct AngleArray {
     KAM_Status* status;
     template <class Step>
     KAM_Status operator()(Step&& step) const {
-        for (std::int32_t i = 0; i < count; ++i) {
-            double x = phi[i];
-            double x0 = phi0 != nullptr ? phi0[i] : g_host.noValue;
-            double g = 0.0, gx = 0.0;
-            status[i] = step(&x, &x0, &g, &gx);
-            gain[i] = g;
-            gainX[i] = gx;
+        for (std::int32_t i = 0; i < count; ++i) One(step, i);
+        return 0;
+    }
+    // A body whose only per-element check is that of Phi (given and finite)
+    // hands over, besides its step, ready() (true once every check that does
+    // not depend on the angle has passed) and curve(phi, gain, gainX), what
+    // its step does after those checks. Elements then take the step until
+    // ready(), and afterwards curve wherever Phi is a finite number.
+    template <class Step, class Ready, class Curve>
+    KAM_Status operator()(Step&& step, Ready&& ready, Curve&& curve) const {
+        std::int32_t i = 0;
+        for (; i < count && !ready(); ++i) One(step, i);
+        const double* __restrict in = phi;
+        double* __restrict out = gain;
+        double* __restrict outX = gainX;
+        KAM_Status* __restrict result = status;
+        const double noValue = g_host.noValue;
+        for (; i < count; ++i) {
+            const double x = in[i];
+            if (x != noValue && std::isfinite(x)) [[likely]]
+                result[i] = curve(x, out + i, outX + i);
+            else
+                One(step, i);
         }
         return 0;
+    }
+
+private:
+    // Element i as the host hands it to a slot: copies of Phi and Phi0 (an
+    // absent Phi0 as NoValue). Every step ends in Fail, Deliver or
+    // DeliverPair, which write both outputs.
+    template <class Step>
+    void One(Step& step, std::int32_t i) const {
+        double x = phi[i];
+        double x0 = phi0 != nullptr ? phi0[i] : g_host.noValue;
+        status[i] = step(&x, &x0, gain + i, gainX + i);
     }
 };
 

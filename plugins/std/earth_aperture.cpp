@@ -72,14 +72,18 @@ template <class Angles, class DeriveStep, class Curve>
 KAM_Status GainEach(const char* name, std::int32_t read, const Angles& angles,
                         DeriveStep derive, Curve curve) {
     Once once(derive);
-    return angles([&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
-        double p = 0.0;
-        std::int32_t s = read;
-        if (s >= 0) s = OffAxis(name, phi, p);
-        if (s >= 0) s = once();
-        if (s < 0) return Fail(s, gain, gainX);
-        return curve(p, gain, gainX);
-    });
+    const auto folded = [&](double x, double* gain, double* gainX) -> KAM_Status {
+        return curve(FoldAngle(x), gain, gainX);
+    };
+    return angles(
+        [&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
+            std::int32_t s = read;
+            if (s >= 0) s = NeedValue(name, "Phi", phi);
+            if (s >= 0) s = once();
+            if (s < 0) return Fail(s, gain, gainX);
+            return folded(*phi, gain, gainX);
+        },
+        [&] { return read == 0 && once.Passed(); }, folded);
 }
 
 // ---- 010 -----------------------------------------------------------------

@@ -195,14 +195,19 @@ struct SimpleBody {
             kPattern.derive(shape);
             return 0;
         });
-        return angles([&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
-            double p = 0.0;
-            std::int32_t s = read;
-            if (s >= 0) s = OffAxis(kPattern.name, phi, p);
-            if (s >= 0) s = derive();
-            if (s < 0) return Fail(s, gain, gainX);
+        const auto curve = [&](double x, double* gain, double* gainX) -> KAM_Status {
+            const double p = FoldAngle(x);
             return Deliver(kPattern.name, p, kPattern.gain(shape, p), gain, gainX);
-        });
+        };
+        return angles(
+            [&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
+                std::int32_t s = read;
+                if (s >= 0) s = NeedValue(kPattern.name, "Phi", phi);
+                if (s >= 0) s = derive();
+                if (s < 0) return Fail(s, gain, gainX);
+                return curve(*phi, gain, gainX);
+            },
+            [&] { return read == 0 && derive.Passed(); }, curve);
     }
 };
 

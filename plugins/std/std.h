@@ -9,6 +9,14 @@
 
 #include "kam/kam_plugin.h"
 
+// Marks the functions that end a failing call: the compiler keeps them, and
+// the paths that lead to them, out of the way of the loops over angles.
+#if defined(__GNUC__)
+#define KAMSTD_COLD __attribute__((cold, noinline))
+#else
+#define KAMSTD_COLD
+#endif
+
 namespace kamstd {
 
 // Parameter property codes, as the catalogue tables write them.
@@ -82,7 +90,7 @@ inline bool GainValid() { return g_host.gainValid != 0; }
 
 // Queues an event with code and the formatted text when the library holds a
 // sink, and returns code. Only called on failure or warning.
-std::int32_t Report(std::int32_t code, const char* format, ...)
+KAMSTD_COLD std::int32_t Report(std::int32_t code, const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 2, 3)))
 #endif
@@ -91,7 +99,8 @@ std::int32_t Report(std::int32_t code, const char* format, ...)
 // Off-axis angle: |phi|, reduced modulo 360 and folded into [0, 180].
 inline double FoldAngle(double phi) {
     double p = std::fabs(phi);
-    if (p > 360.0) p = std::fmod(p, 360.0);
+    if (p > 360.0) [[unlikely]]
+        p = std::fmod(p, 360.0);
     if (p > 180.0) p = 360.0 - p;
     return p;
 }
@@ -138,7 +147,7 @@ inline bool Given(const double* x) { return !IsAbsent(Read(x)); }
 
 // Reports an input that NeedValue (needed) or OptionalValue refuses: -6001
 // when absent and needed, else -6011; 0 for an absent optional input.
-std::int32_t RefuseValue(const char* pattern, const char* input, double x, bool needed);
+KAMSTD_COLD std::int32_t RefuseValue(const char* pattern, const char* input, double x, bool needed);
 // An input the computation needs: 0 when given and finite; -6001 when absent,
 // -6011 when NaN or infinite; each reported with the input's name.
 inline std::int32_t NeedValue(const char* pattern, const char* input, double x) {
@@ -199,9 +208,9 @@ std::int32_t FieldAbove(const PatternDef& pattern, const double* values, int sec
 
 // Ends a failed gain call: both outputs (where not null) get the NoValue
 // double; returns status.
-std::int32_t Fail(std::int32_t status, double* gain, double* gainX);
+KAMSTD_COLD std::int32_t Fail(std::int32_t status, double* gain, double* gainX);
 // The failing end of DeliverPair: -6002 (reported), both outputs NoValue.
-std::int32_t NoFiniteGain(const char* pattern, double phi, double g, double gx, double* gain,
+KAMSTD_COLD std::int32_t NoFiniteGain(const char* pattern, double phi, double g, double gx, double* gain,
                           double* gainX);
 // Ends a computed gain call of a pattern with a cross-polar curve: Gain gets
 // g, GainX gx; 0. A g or gx that is not finite (inputs outside the definition
@@ -217,7 +226,11 @@ inline std::int32_t DeliverPair(const char* pattern, double phi, double g, doubl
 // As DeliverPair, for a co-polar-only pattern: GainX gets the NoValue double.
 inline std::int32_t Deliver(const char* pattern, double phi, double g, double* gain,
                             double* gainX) {
-    return DeliverPair(pattern, phi, g, g_host.noValue, gain, gainX);
+    const double gx = g_host.noValue;  // never refused: it is NoValue
+    if (!std::isfinite(g)) return NoFiniteGain(pattern, phi, g, gx, gain, gainX);
+    if (gain != nullptr) *gain = g;
+    if (gainX != nullptr) *gainX = gx;
+    return 0;
 }
 
 // ---- Contours ------------------------------------------------------------------

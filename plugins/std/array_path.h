@@ -89,13 +89,15 @@ struct AngleArray {
         for (std::int32_t i = 0; i < count; ++i) One(step, i);
         return 0;
     }
-    // A body whose only per-element check is that of Phi (given and finite)
-    // hands over, besides its step, ready() (true once every check that does
-    // not depend on the angle has passed) and curve(phi, gain, gainX), what
-    // its step does after those checks. Elements then take the step until
-    // ready(), and afterwards curve wherever Phi is a finite number.
-    template <class Step, class Ready, class Curve>
-    KAM_Status operator()(Step&& step, Ready&& ready, Curve&& curve) const {
+    // A co-polar body whose only per-element check is that of Phi (given
+    // and finite) hands over, besides its step, ready() (true once every
+    // check that does not depend on the angle has passed) and value(p), the
+    // gain its step hands to Deliver for the folded angle p. Elements then
+    // take the step until ready(), and afterwards, wherever Phi is a finite
+    // number and Deliver accepts the value, get what Deliver writes; any
+    // other element takes the step.
+    template <class Step, class Ready, class Value>
+    KAM_Status operator()(Step&& step, Ready&& ready, Value&& value) const {
         std::int32_t i = 0;
         for (; i < count && !ready(); ++i) One(step, i);
         const double* __restrict in = phi;
@@ -105,10 +107,17 @@ struct AngleArray {
         const double noValue = g_host.noValue;
         for (; i < count; ++i) {
             const double x = in[i];
-            if (x != noValue && std::isfinite(x)) [[likely]]
-                result[i] = curve(x, out + i, outX + i);
-            else
-                One(step, i);
+            if (x != noValue && std::isfinite(x)) [[likely]] {
+                const double p = FoldAngle(x);
+                const double g = value(p);
+                if (Deliverable(p, g)) [[likely]] {
+                    out[i] = g;
+                    outX[i] = noValue;
+                    result[i] = 0;
+                    continue;
+                }
+            }
+            One(step, i);
         }
         return 0;
     }

@@ -3,6 +3,7 @@
 // cross-polar curve). Diameter and Frequency are both needed; GainMax is not
 // an input.
 #include <cmath>
+#include <type_traits>
 
 #include "earth_a.h"
 
@@ -65,25 +66,25 @@ std::int32_t DeriveAperture(const char* name, const Domain& domain, Mode mode, I
 }
 
 // The gain of a pattern of this family: the inputs, Phi, then (once)
-// Derive, which ends the checks and fills what the curve needs. Curve is
-// called as curve(p) and returns {Gain, GainX} through Deliver or
-// DeliverPair.
-template <class Angles, class DeriveStep, class Curve>
+// derive, which ends the checks and fills what the curve needs; then
+// deliver(p, gain, gainX) at the folded angle. A co-polar pattern also hands
+// over value(p), the gain deliver hands to Deliver, for the array's plain
+// loop; pass nullptr for a pattern with a cross-polar curve.
+template <class Angles, class DeriveStep, class Delivery, class Value>
 KAM_Status GainEach(const char* name, std::int32_t read, const Angles& angles,
-                        DeriveStep derive, Curve curve) {
+                    DeriveStep derive, Delivery deliver, Value value) {
     Once once(derive);
-    const auto folded = [&](double x, double* gain, double* gainX) -> KAM_Status {
-        return curve(FoldAngle(x), gain, gainX);
+    const auto step = [&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
+        std::int32_t s = read;
+        if (s >= 0) s = NeedValue(name, "Phi", phi);
+        if (s >= 0) s = once();
+        if (s < 0) return Fail(s, gain, gainX);
+        return deliver(FoldAngle(*phi), gain, gainX);
     };
-    return angles(
-        [&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
-            std::int32_t s = read;
-            if (s >= 0) s = NeedValue(name, "Phi", phi);
-            if (s >= 0) s = once();
-            if (s < 0) return Fail(s, gain, gainX);
-            return folded(*phi, gain, gainX);
-        },
-        [&] { return read == 0 && once.Passed(); }, folded);
+    if constexpr (std::is_null_pointer_v<Value>)
+        return angles(step);
+    else
+        return angles(step, [&] { return read == 0 && once.Passed(); }, value);
 }
 
 // ---- 010 -----------------------------------------------------------------
@@ -138,7 +139,8 @@ struct Body010 {
             },
             [&](double p, double* gain, double* gainX) {
                 return Deliver(kName010, p, Curve010(r, p), gain, gainX);
-            });
+            },
+            [&](double p) { return Curve010(r, p); });
     }
 };
 
@@ -193,7 +195,8 @@ struct Body011 {
             },
             [&](double p, double* gain, double* gainX) {
                 return Deliver(kName011, p, Curve011(a, p), gain, gainX);
-            });
+            },
+            [&](double p) { return Curve011(a, p); });
     }
 };
 
@@ -278,7 +281,8 @@ struct Body012 {
             [&](double p, double* gain, double* gainX) {
                 return DeliverPair(kName012, p, Copolar012(b, p), Crosspolar012(b, p), gain,
                                    gainX);
-            });
+            },
+            nullptr);
     }
 };
 

@@ -33,19 +33,16 @@ template <class Angles, class Finish, class Curve>
 KAM_Status GainEach(const char* name, std::int32_t read, const Angles& angles, Finish finish,
                     Curve curve) {
     Once once(finish);
-    const auto folded = [&](double x, double* gain, double* gainX) -> KAM_Status {
-        const double p = FoldAngle(x);
-        return Deliver(name, p, curve(p), gain, gainX);
-    };
     return angles(
         [&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
             std::int32_t s = read;
             if (s >= 0) s = NeedValue(name, "Phi", phi);
             if (s >= 0) s = once();
             if (s < 0) return Fail(s, gain, gainX);
-            return folded(*phi, gain, gainX);
+            const double p = FoldAngle(*phi);
+            return Deliver(name, p, curve(p), gain, gainX);
         },
-        [&] { return read == 0 && once.Passed(); }, folded);
+        [&] { return read == 0 && once.Passed(); }, curve);
 }
 
 // ---- 008 -----------------------------------------------------------------

@@ -195,19 +195,17 @@ struct SimpleBody {
             kPattern.derive(shape);
             return 0;
         });
-        const auto curve = [&](double x, double* gain, double* gainX) -> KAM_Status {
-            const double p = FoldAngle(x);
-            return Deliver(kPattern.name, p, kPattern.gain(shape, p), gain, gainX);
-        };
+        const auto value = [&](double p) { return kPattern.gain(shape, p); };
         return angles(
             [&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
                 std::int32_t s = read;
                 if (s >= 0) s = NeedValue(kPattern.name, "Phi", phi);
                 if (s >= 0) s = derive();
                 if (s < 0) return Fail(s, gain, gainX);
-                return curve(*phi, gain, gainX);
+                const double p = FoldAngle(*phi);
+                return Deliver(kPattern.name, p, value(p), gain, gainX);
             },
-            [&] { return read == 0 && derive.Passed(); }, curve);
+            [&] { return read == 0 && derive.Passed(); }, value);
     }
 };
 

@@ -223,11 +223,13 @@ inline std::int32_t DeliverPair(const char* pattern, double phi, double g, doubl
     if (gainX != nullptr) *gainX = gx;
     return 0;
 }
+// True when Deliver accepts the co-polar gain g (at the folded angle phi).
+inline bool Deliverable(double /*phi*/, double g) { return std::isfinite(g); }
 // As DeliverPair, for a co-polar-only pattern: GainX gets the NoValue double.
 inline std::int32_t Deliver(const char* pattern, double phi, double g, double* gain,
                             double* gainX) {
     const double gx = g_host.noValue;  // never refused: it is NoValue
-    if (!std::isfinite(g)) return NoFiniteGain(pattern, phi, g, gx, gain, gainX);
+    if (!Deliverable(phi, g)) return NoFiniteGain(pattern, phi, g, gx, gain, gainX);
     if (gain != nullptr) *gain = g;
     if (gainX != nullptr) *gainX = gx;
     return 0;

@@ -11,6 +11,7 @@
 #include "core/state.h"
 #include "core/status.h"
 #include "libraries/registry.h"
+#include "compute/pipeline.h"
 #include "validation/validation.h"
 
 namespace kam {
@@ -56,21 +57,36 @@ std::int32_t StoreAntenna(ListNode* pattern, NodeKind kind, Data record, void* s
     return warning;
 }
 
-// Frame and lookup of the creation exports; 0 with *pattern, or the status to
-// return (already reported, or the frame's -2003).
-std::int32_t EnterCreation(KAM_LibraryId libraryId, const char* patternName, const void* specific,
-                           std::int32_t specificPosition, KAM_AntennaId* antennaId,
-                           std::int32_t type, ListNode** pattern) noexcept {
-    if (const std::int32_t frame = EnterFrame(); frame != 0) return frame;
-    if (libraryId == KAM_NO_LIBRARY) return ReportStatus(-1);
-    const std::size_t nameLength = PatternNameLength(patternName);
-    if (!IsGoodPatternLength(nameLength)) return ReportStatus(-2);
-    if (specific == nullptr) return ReportStatus(-specificPosition);
-    if (antennaId == nullptr) return ReportStatus(-(specificPosition + 1));
+// Creation by either export: frame, argument checks, lookup, the partial
+// chain while InputParamValid is on (on the caller's values and Specific
+// pointer), then the stored copy. The result is the validation's warning on
+// success.
+template <class Kind>
+std::int32_t CreateAntenna(KAM_LibraryId libraryId, const char* patternName,
+                           typename Kind::Params values, KAM_AntennaId* antennaId) noexcept {
+    constexpr std::int32_t kSpecific = Kind::kSpecificPosition;
+    std::size_t nameLength = 0;
+    if (const std::int32_t bad =
+            EnterByName<Kind>(libraryId, patternName, values.specific, &nameLength);
+        bad != 0) {
+        return bad;
+    }
+    if (antennaId == nullptr) return ReportStatus(-(kSpecific + 1));
     *antennaId = KAM_NO_ANTENNA;
-    const std::int32_t status =
-        ResolvePatternOfLengthAndType(libraryId, patternName, nameLength, type, pattern);
-    return status != 0 ? ReportStatus(status) : 0;
+    ListNode* pattern = nullptr;
+    std::int32_t result =
+        ResolvePatternOfLengthAndType(libraryId, patternName, nameLength, Kind::kType, &pattern);
+    if (result != 0) return ReportStatus(result);
+    if (g_state.inputParamValid != 0) {
+        const KAM_PatternInfo& info = PatternInfoOf(pattern);
+        if (CombineStatus(Kind::CheckParameters(info.paramProperties, values), result) ||
+            CombineStatus(Kind::ValidateInput(info, values), result)) {
+            return ReportStatus(result);
+        }
+    }
+    void* const specific = values.specific;
+    return ReportStatus(
+        StoreAntenna(pattern, Kind::kAntennaKind, values, specific, antennaId, result));
 }
 
 }  // namespace
@@ -102,22 +118,10 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_CreateEarthAntenna(KAM_LibraryId libr
                                                               double frequency, double efficiency,
                                                               void* specific,
                                                               KAM_AntennaId* antennaId) {
-    using namespace kam;
-    return RunExport([&]() -> std::int32_t {
-        constexpr std::int32_t kSpecificPosition = 7;
-        ListNode* pattern = nullptr;
-        std::int32_t result = EnterCreation(libraryId, patternName, specific, kSpecificPosition,
-                                            antennaId, KAM_PATTERN_EARTH, &pattern);
-        if (result != 0) return result;
-        if (g_state.inputParamValid != 0 &&
-            CombineStatus(PartialEarthValidation(PatternInfoOf(pattern), &gainMax, &diameter,
-                                                 &frequency, &efficiency, specific),
-                          result)) {
-            return ReportStatus(result);
-        }
-        const EarthAntennaData record{gainMax, diameter, frequency, efficiency, nullptr};
-        return ReportStatus(StoreAntenna(pattern, NodeKind::EarthAntenna, record, specific,
-                                         antennaId, result));
+    return kam::RunExport([&] {
+        return kam::CreateAntenna<kam::EarthKind>(
+            libraryId, patternName, {gainMax, diameter, frequency, efficiency, specific},
+            antennaId);
     });
 }
 
@@ -126,22 +130,9 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_CreateSpaceAntenna(KAM_LibraryId libr
                                                               double gainMax, double beamlet,
                                                               void* specific,
                                                               KAM_AntennaId* antennaId) {
-    using namespace kam;
-    return RunExport([&]() -> std::int32_t {
-        constexpr std::int32_t kSpecificPosition = 5;
-        ListNode* pattern = nullptr;
-        std::int32_t result = EnterCreation(libraryId, patternName, specific, kSpecificPosition,
-                                            antennaId, KAM_PATTERN_SPACE, &pattern);
-        if (result != 0) return result;
-        if (g_state.inputParamValid != 0 &&
-            CombineStatus(
-                PartialSpaceValidation(PatternInfoOf(pattern), &gainMax, &beamlet, specific),
-                result)) {
-            return ReportStatus(result);
-        }
-        const SpaceAntennaData record{gainMax, beamlet, nullptr};
-        return ReportStatus(StoreAntenna(pattern, NodeKind::SpaceAntenna, record, specific,
-                                         antennaId, result));
+    return kam::RunExport([&] {
+        return kam::CreateAntenna<kam::SpaceKind>(libraryId, patternName,
+                                                  {gainMax, beamlet, specific}, antennaId);
     });
 }
 
@@ -178,47 +169,15 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_AntennaGain(KAM_AntennaId antennaId, 
             return ReportStatus(KAM_E_UNKNOWN_ANTENNA);
         }
         const ListNode* pattern = node->parent;
-        const KAM_PatternInfo& info = PatternInfoOf(pattern);
         SetAntennaContext(pattern);
         const bool validate = g_state.inputParamValid != 0;
-        std::int32_t result = 0;
-        if (validate && !AreQuietAngles(info.paramProperties, phi, phi0) &&
-            CombineStatus(CheckAngles(info.paramProperties, &phi, &phi0), result)) {
-            return ReportStatus(result);
-        }
-        double working[2] = {0.0, 0.0};
-        std::int32_t status = 0;
         if (node->kind == static_cast<std::uint32_t>(NodeKind::EarthAntenna)) {
-            auto* data = static_cast<EarthAntennaData*>(node->payload);
-            // An empty validateAll slot passes: no call at all then.
-            const KAM_EarthValidateAllFn validateAll = info.validateAll.earth;
-            if (validate && validateAll != nullptr &&
-                CombineStatus(validateAll(&data->gainMax, &data->diameter, &data->frequency,
-                                          &data->efficiency, data->specific, &phi, &phi0),
-                              result)) {
-                return ReportStatus(result);
-            }
-            const KAM_EarthGainFn gainFn = info.gain.earth;
-            if (gainFn == nullptr) return ReportStatus(KAM_E_GAIN_CORRUPTED);
-            status = gainFn(&data->gainMax, &data->diameter, &data->frequency, &data->efficiency,
-                            data->specific, &phi, &phi0, &working[0], &working[1]);
-        } else {
-            auto* data = static_cast<SpaceAntennaData*>(node->payload);
-            const KAM_SpaceValidateAllFn validateAll = info.validateAll.space;
-            if (validate && validateAll != nullptr &&
-                CombineStatus(validateAll(&data->gainMax, &data->beamlet, data->specific, &phi,
-                                          &phi0),
-                              result)) {
-                return ReportStatus(result);
-            }
-            const KAM_SpaceGainFn gainFn = info.gain.space;
-            if (gainFn == nullptr) return ReportStatus(KAM_E_GAIN_CORRUPTED);
-            status = gainFn(&data->gainMax, &data->beamlet, data->specific, &phi, &phi0,
-                            &working[0], &working[1]);
+            Subject<EarthKind, true> subject(pattern, static_cast<EarthAntennaData*>(node->payload),
+                                             validate, false);
+            return Finish(GainElement<EarthKind>(subject, phi, phi0, gain, gainX));
         }
-        *gain = working[0];
-        *gainX = working[1];
-        CombineStatus(status, result);
-        return Finish(result);
+        Subject<SpaceKind, true> subject(pattern, static_cast<SpaceAntennaData*>(node->payload),
+                                         validate, false);
+        return Finish(GainElement<SpaceKind>(subject, phi, phi0, gain, gainX));
     });
 }

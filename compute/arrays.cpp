@@ -176,11 +176,7 @@ void GainChunk(Subject<Kind>& s, Declined& declined, std::int32_t n, const doubl
         gainX[j] = kNoValueDouble;
         std::int32_t result = 0;
         double p = phi[j], p0 = At(phi0, j);
-        const bool failed = s.Validating() &&
-                            (s.ParameterChecks(result) ||
-                             (!AreQuietAngles(s.Properties(), p, p0) &&
-                              CombineStatus(CheckAngles(s.Properties(), &p, &p0), result)) ||
-                             s.InputValidation(result));
+        const bool failed = s.Validating() && GainChecks(s, p, p0, result);
         status[j] = result;
         if (!failed) open.index[open.count++] = j;
     }
@@ -246,7 +242,7 @@ std::int32_t GainElements(Subject<Kind>& s, std::int32_t count, const double* ph
                          }
                          for (std::int32_t j = 0; j < n; ++j) {
                              context.Keep();
-                             st[j] = GainElement(s, phi[begin + j], At(p0, j), &gain[begin + j],
+                             st[j] = GainElement<Kind>(s, phi[begin + j], At(p0, j), &gain[begin + j],
                                                  &gx[j]);
                          }
                      });
@@ -357,6 +353,30 @@ std::int32_t CheckCountAndArrays(std::int32_t count, std::int32_t countPosition,
     return 0;
 }
 
+// The by-name gain array exports, earth and space: the argument positions
+// count on from Specific (count, phi, phi0, gain).
+template <class Kind>
+std::int32_t PatternGainArray(KAM_LibraryId libraryId, const char* patternName,
+                              const typename Kind::Params& values, std::int32_t count,
+                              const double* phi, const double* phi0, double* gain,
+                              double* gainX, KAM_Status* status) noexcept {
+    constexpr std::int32_t kSpecific = Kind::kSpecificPosition;
+    std::size_t nameLength = 0;
+    if (const std::int32_t bad =
+            EnterByName<Kind>(libraryId, patternName, values.specific, &nameLength);
+        bad != 0) {
+        return bad;
+    }
+    if (const std::int32_t bad = CheckCountAndArrays(count, kSpecific + 1, phi, gain, kSpecific + 4);
+        bad != 0) {
+        return ReportStatus(bad);
+    }
+    if (count == 0) return 0;
+    const EventBound bound;
+    return GainByName<Kind>(libraryId, patternName, nameLength, values, count, phi, phi0, gain,
+                            gainX, status);
+}
+
 }  // namespace
 }  // namespace kam
 
@@ -364,21 +384,10 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_EarthPatternGainArray(
     KAM_LibraryId libraryId, const char* patternName, double gainMax, double diameter,
     double frequency, double efficiency, void* specific, int32_t count, const double* phi,
     const double* phi0, double* gain, double* gainX, KAM_Status* status) {
-    using namespace kam;
-    return RunExport([&]() -> std::int32_t {
-        if (const std::int32_t frame = EnterFrame(); frame != 0) return frame;
-        if (libraryId == KAM_NO_LIBRARY) return ReportStatus(-1);
-        const std::size_t nameLength = PatternNameLength(patternName);
-        if (!IsGoodPatternLength(nameLength)) return ReportStatus(-2);
-        if (specific == nullptr) return ReportStatus(-7);
-        if (const std::int32_t bad = CheckCountAndArrays(count, 8, phi, gain, 11); bad != 0) {
-            return ReportStatus(bad);
-        }
-        if (count == 0) return 0;
-        const EventBound bound;
-        return GainByName<EarthKind>(libraryId, patternName, nameLength,
-                                     {gainMax, diameter, frequency, efficiency, specific}, count,
-                                     phi, phi0, gain, gainX, status);
+    return kam::RunExport([&] {
+        return kam::PatternGainArray<kam::EarthKind>(
+            libraryId, patternName, {gainMax, diameter, frequency, efficiency, specific}, count,
+            phi, phi0, gain, gainX, status);
     });
 }
 
@@ -386,21 +395,10 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_SpacePatternGainArray(
     KAM_LibraryId libraryId, const char* patternName, double gainMax, double beamlet,
     void* specific, int32_t count, const double* phi, const double* phi0, double* gain,
     double* gainX, KAM_Status* status) {
-    using namespace kam;
-    return RunExport([&]() -> std::int32_t {
-        if (const std::int32_t frame = EnterFrame(); frame != 0) return frame;
-        if (libraryId == KAM_NO_LIBRARY) return ReportStatus(-1);
-        const std::size_t nameLength = PatternNameLength(patternName);
-        if (!IsGoodPatternLength(nameLength)) return ReportStatus(-2);
-        if (specific == nullptr) return ReportStatus(-5);
-        if (const std::int32_t bad = CheckCountAndArrays(count, 6, phi, gain, 9); bad != 0) {
-            return ReportStatus(bad);
-        }
-        if (count == 0) return 0;
-        const EventBound bound;
-        return GainByName<SpaceKind>(libraryId, patternName, nameLength,
-                                     {gainMax, beamlet, specific}, count, phi, phi0, gain, gainX,
-                                     status);
+    return kam::RunExport([&] {
+        return kam::PatternGainArray<kam::SpaceKind>(libraryId, patternName,
+                                                     {gainMax, beamlet, specific}, count, phi,
+                                                     phi0, gain, gainX, status);
     });
 }
 
@@ -444,12 +442,13 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_SpacePatternContourArray(
     KAM_Status* status) {
     using namespace kam;
     return RunExport([&]() -> std::int32_t {
-        if (g_state.initialised != 1) return KAM_E_NOT_INITIALISED;
-        DrainAtEntry();
-        if (libraryId == KAM_NO_LIBRARY) return ReportStatus(-1);
-        const std::size_t nameLength = PatternNameLength(patternName);
-        if (!IsGoodPatternLength(nameLength)) return ReportStatus(-2);
-        if (specific == nullptr) return ReportStatus(-4);
+        if (const std::int32_t frame = EnterFrameInitialised(); frame != 0) return frame;
+        std::size_t nameLength = 0;
+        if (const std::int32_t bad =
+                CheckPatternArguments(libraryId, patternName, specific, 4, &nameLength);
+            bad != 0) {
+            return bad;
+        }
         if (const std::int32_t bad = CheckCountAndArrays(count, 5, gainRel, phi, 8); bad != 0) {
             return ReportStatus(bad);
         }
@@ -476,8 +475,7 @@ extern "C" KAM_API KAM_Status KAM_CALL KAM_AntennaContourArray(KAM_AntennaId ant
                                                                double* phiX, KAM_Status* status) {
     using namespace kam;
     return RunExport([&]() -> std::int32_t {
-        if (g_state.initialised != 1) return KAM_E_NOT_INITIALISED;
-        DrainAtEntry();
+        if (const std::int32_t frame = EnterFrameInitialised(); frame != 0) return frame;
         if (antennaId == KAM_NO_ANTENNA) return ReportStatus(-1);
         if (const std::int32_t bad = CheckCountAndArrays(count, 2, gainRel, phi, 5); bad != 0) {
             return ReportStatus(bad);

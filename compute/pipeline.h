@@ -7,8 +7,11 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
+#include <variant>
 
 #include "compute/antennas.h"
+#include "core/frame.h"
 #include "core/state.h"
 #include "core/status.h"
 #include "libraries/registry.h"
@@ -25,6 +28,9 @@ struct EarthKind {
     using Params = EarthAntennaData;
     static constexpr std::int32_t kType = KAM_PATTERN_EARTH;
     static constexpr NodeKind kAntennaKind = NodeKind::EarthAntenna;
+    // Position of Specific in the by-name exports (gain, validation,
+    // creation, arrays); the arguments after it count on from there.
+    static constexpr std::int32_t kSpecificPosition = 7;
 
     static bool QuietParameters(const std::int32_t* p, const Params& v) noexcept {
         return AreQuietEarthParameters(p, v.gainMax, v.diameter, v.frequency, v.efficiency,
@@ -76,6 +82,7 @@ struct SpaceKind {
     using Params = SpaceAntennaData;
     static constexpr std::int32_t kType = KAM_PATTERN_SPACE;
     static constexpr NodeKind kAntennaKind = NodeKind::SpaceAntenna;
+    static constexpr std::int32_t kSpecificPosition = 5;
 
     static bool QuietParameters(const std::int32_t* p, const Params& v) noexcept {
         return AreQuietSpaceParameters(p, v.gainMax, v.beamlet, v.specific);
@@ -132,6 +139,19 @@ struct SpaceKind {
     }
 };
 
+// ---- Entry -------------------------------------------------------------
+
+// The entry of the by-name exports that initialise (gain, creation, gain
+// arrays): the frame, then LibraryId, name and Specific at the kind's
+// position. 0 with *nameLength, or the status to return (reported).
+template <class Kind>
+std::int32_t EnterByName(KAM_LibraryId libraryId, const char* patternName, const void* specific,
+                         std::size_t* nameLength) noexcept {
+    if (const std::int32_t frame = EnterFrame(); frame != 0) return frame;
+    return CheckPatternArguments(libraryId, patternName, specific, Kind::kSpecificPosition,
+                                 nameLength);
+}
+
 // ---- The steps of one element ------------------------------------------
 
 // What the computation works on: a pattern and one set of parameter values.
@@ -139,17 +159,27 @@ struct SpaceKind {
 // (as the single call would), after validateInput has seen them once. By
 // antenna, the slots receive the antenna's own record, so what they write
 // there stays with the antenna, element after element.
-template <class Kind>
+//
+// kOnce: a single call, whose one element works on the call's copy itself.
+template <class Kind, bool kOnce = false>
 class Subject {
 public:
     using Params = typename Kind::Params;
 
-    // By name: the call's values.
+    // By name, many elements: the call's values, copied.
     Subject(const ListNode* pattern, const Params& values, bool validate) noexcept
+        requires(!kOnce)
         : info_(&PatternInfoOf(pattern)), arrays_(&ArraySlotsOf(pattern)), base_(values),
           params_(&work_), byName_(true), validate_(validate) {}
+    // By name, one element: the call's own copy of its values, worked on in
+    // place.
+    Subject(const ListNode* pattern, Params* values, bool validate, bool byName) noexcept
+        requires(kOnce)
+        : info_(&PatternInfoOf(pattern)), arrays_(&ArraySlotsOf(pattern)), params_(values),
+          byName_(byName), validate_(validate) {}
     // By antenna: the antenna's record.
     Subject(const ListNode* pattern, Params* record, bool validate) noexcept
+        requires(!kOnce)
         : info_(&PatternInfoOf(pattern)), arrays_(&ArraySlotsOf(pattern)), params_(record),
           byName_(false), validate_(validate) {}
 
@@ -162,41 +192,57 @@ public:
     // The values the slots of the next element receive: by name a fresh copy
     // of the call's values, by antenna the record itself.
     Params& Fresh() noexcept {
-        if (byName_) work_ = base_;
+        if constexpr (!kOnce) {
+            if (byName_) work_ = base_;
+        }
         return *params_;
     }
 
     // The validation steps before the angles (by name only): the library's
     // checks of the antenna parameters, run once, when first needed. Feeds
     // the result into result; true when it failed.
-    bool ParameterChecks(std::int32_t& result) noexcept {
+    [[gnu::always_inline]] bool ParameterChecks(std::int32_t& result) noexcept {
         if (!byName_) return false;
         if (!parametersChecked_) {
-            parameters_ = Kind::QuietParameters(Properties(), base_)
+            parameters_ = Kind::QuietParameters(Properties(), Base())
                               ? 0
-                              : Kind::CheckParameters(Properties(), base_);
+                              : Kind::CheckParameters(Properties(), Base());
             parametersChecked_ = true;
         }
         return CombineStatus(parameters_, result);
     }
     // validateInput (by name only), once, when first needed; the values it
     // leaves are the ones every element starts from.
-    bool InputValidation(std::int32_t& result) noexcept {
+    [[gnu::always_inline]] bool InputValidation(std::int32_t& result) noexcept {
         if (!byName_) return false;
         if (!inputChecked_) {
-            work_ = base_;
-            input_ = Kind::ValidateInput(*info_, work_);
-            base_ = work_;
+            if constexpr (kOnce) {
+                input_ = Kind::ValidateInput(*info_, *params_);
+            } else {
+                work_ = base_;
+                input_ = Kind::ValidateInput(*info_, work_);
+                base_ = work_;
+            }
             inputChecked_ = true;
         }
         return CombineStatus(input_, result);
     }
 
 private:
+    // The values every element starts from.
+    const Params& Base() const noexcept {
+        if constexpr (kOnce) {
+            return *params_;
+        } else {
+            return base_;
+        }
+    }
+
+    using Copy = std::conditional_t<kOnce, std::monostate, Params>;
     const KAM_PatternInfo* info_;
     const KAM_PatternArraySlots* arrays_;
-    Params base_{};
-    Params work_{};
+    [[no_unique_address]] Copy base_{};
+    [[no_unique_address]] Copy work_{};
     Params* params_;
     bool byName_;
     bool validate_;
@@ -212,19 +258,24 @@ constexpr double kValidationPhi = 0.0;
 // The gain of one element: the steps of the single call, in its order.
 // The outputs hold NoValue until the gain slot has run, then what it wrote
 // into two working doubles that start at 0.0.
-template <class Kind>
-std::int32_t GainElement(Subject<Kind>& s, double phi, double phi0, double* gain,
+// The validation steps of a gain element before validateAll: the antenna
+// parameters (by name), the angles, validateInput (by name). True when one
+// failed (result then holds its status).
+template <class Subj>
+[[gnu::always_inline]] inline bool GainChecks(Subj& s, double phi, double phi0, std::int32_t& result) noexcept {
+    return s.ParameterChecks(result) ||
+           (!AreQuietAngles(s.Properties(), phi, phi0) &&
+            CombineStatus(CheckAngles(s.Properties(), &phi, &phi0), result)) ||
+           s.InputValidation(result);
+}
+
+template <class Kind, class Subj>
+[[gnu::always_inline]] inline std::int32_t GainElement(Subj& s, double phi, double phi0, double* gain,
                          double* gainX) noexcept {
     *gain = kNoValueDouble;
     *gainX = kNoValueDouble;
     std::int32_t result = 0;
-    if (s.Validating() &&
-        (s.ParameterChecks(result) ||
-         (!AreQuietAngles(s.Properties(), phi, phi0) &&
-          CombineStatus(CheckAngles(s.Properties(), &phi, &phi0), result)) ||
-         s.InputValidation(result))) {
-        return result;
-    }
+    if (s.Validating() && GainChecks(s, phi, phi0, result)) return result;
     typename Kind::Params& v = s.Fresh();
     if (s.Validating() && Kind::HasValidateAll(s.Info()) &&
         CombineStatus(Kind::ValidateAll(s.Info(), v, &phi, &phi0), result)) {
@@ -241,8 +292,8 @@ std::int32_t GainElement(Subject<Kind>& s, double phi, double phi0, double* gain
 
 // The steps of a contour element before validateAll: GainRel, the antenna
 // parameters (by name), the angles with Phi 0.0, validateInput (by name).
-inline bool ContourChecks(Subject<SpaceKind>& s, double gainRel, double phi0,
-                          std::int32_t& result) noexcept {
+template <class Subj>
+[[gnu::always_inline]] inline bool ContourChecks(Subj& s, double gainRel, double phi0, std::int32_t& result) noexcept {
     double validationPhi = kValidationPhi;
     return CombineStatus(CheckGainRel(&gainRel), result) || s.ParameterChecks(result) ||
            (!AreQuietAngles(s.Properties(), validationPhi, phi0) &&
@@ -252,8 +303,9 @@ inline bool ContourChecks(Subject<SpaceKind>& s, double gainRel, double phi0,
 
 // The contour of one element: the contour slot writes the outputs, which
 // hold NoValue before it runs; then the output checks.
-inline std::int32_t ContourElement(Subject<SpaceKind>& s, double gainRel, double phi0,
-                                   double* phi, double* phiX) noexcept {
+template <class Subj>
+[[gnu::always_inline]] inline std::int32_t ContourElement(Subj& s, double gainRel, double phi0, double* phi,
+                            double* phiX) noexcept {
     *phi = kNoValueDouble;
     *phiX = kNoValueDouble;
     std::int32_t result = 0;

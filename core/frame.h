@@ -90,6 +90,28 @@ inline bool IsGoodPatternName(const char* name) noexcept {
 }
 bool IsGoodLibraryName(const char* name) noexcept;
 
+// The frame of the exports that never initialise (validation, contours):
+// -2001, unreported, before the first initialising call; else DrainEvents
+// and 0.
+inline std::int32_t EnterFrameInitialised() noexcept {
+    if (g_state.initialised != 1) return KAM_E_NOT_INITIALISED;
+    DrainAtEntry();
+    return 0;
+}
+
+// The first checks of every export that names a pattern: LibraryId (-1),
+// the name (-2, its length into *nameLength), Specific at its position.
+// 0, or the failure (already reported).
+inline std::int32_t CheckPatternArguments(KAM_LibraryId libraryId, const char* name,
+                                          const void* specific, std::int32_t specificPosition,
+                                          std::size_t* nameLength) noexcept {
+    if (libraryId == KAM_NO_LIBRARY) return ReportStatus(-1);
+    *nameLength = PatternNameLength(name);
+    if (!IsGoodPatternLength(*nameLength)) return ReportStatus(-2);
+    if (specific == nullptr) return ReportStatus(-specificPosition);
+    return 0;
+}
+
 // The last step of an export: a non-zero status is reported (ReportStatus
 // does nothing for 0, so the call is skipped then).
 inline std::int32_t Finish(std::int32_t status) noexcept {

@@ -268,14 +268,17 @@ struct Body007 {
             if (s >= 0) shape = MakeShape007(call.gainMax, call.d, theta);
             return s;
         });
-        return angles([&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
-            double p = 0.0;
-            std::int32_t s = read;
-            if (s >= 0) s = OffAxis(kName007, phi, p);
-            if (s >= 0) s = derive();
-            if (s < 0) return Fail(s, gain, gainX);
-            return Deliver(kName007, p, Curve007(shape, p), gain, gainX);
-        });
+        const auto value = [&](double p) { return Curve007(shape, p); };
+        return angles(
+            [&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
+                double p = 0.0;
+                std::int32_t s = read;
+                if (s >= 0) s = OffAxis(kName007, phi, p);
+                if (s >= 0) s = derive();
+                if (s < 0) return Fail(s, gain, gainX);
+                return Deliver(kName007, p, value(p), gain, gainX);
+            },
+            [&] { return read == 0 && derive.Passed(); }, value);
     }
 };
 

@@ -95,14 +95,19 @@ struct TaylorBody {
         Taylor t{};
         std::int32_t read = NeedValue(kTaylor, "GainMax", gainMax);
         if (read == 0) read = LoadTaylor(specific, GainValid(), &t);
-        return angles([&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
-            std::int32_t s = read;
-            if (s == 0) s = NeedValue(kTaylor, "Phi", phi);
-            if (s != 0) return Fail(s, gain, gainX);
-            const double p = FoldAngle(*phi);
+        const auto value = [&](double p) {
             const double u = p <= 90.0 ? t.umax * std::sin(p * kDegree) : t.umax;
-            return Deliver(kTaylor, p, *gainMax + TaylorRel(&t, u), gain, gainX);
-        });
+            return *gainMax + TaylorRel(&t, u);
+        };
+        return angles(
+            [&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
+                std::int32_t s = read;
+                if (s == 0) s = NeedValue(kTaylor, "Phi", phi);
+                if (s != 0) return Fail(s, gain, gainX);
+                const double p = FoldAngle(*phi);
+                return Deliver(kTaylor, p, value(p), gain, gainX);
+            },
+            [&] { return read == 0; }, value);
     }
 
     // Bisects the main lobe on [0, un]; -6010 when the answer lies beyond

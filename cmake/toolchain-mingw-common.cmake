@@ -23,14 +23,12 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
 
-# Tests run under wine, in a wine prefix of the build folder's own (created on
-# first use, which takes some seconds), with wine's diagnostics silenced and
-# without the .NET and HTML engines.
-if(KAM_MINGW_TRIPLET STREQUAL "x86_64-w64-mingw32")
-  find_program(KAM_WINE NAMES wine wine64)
-  if(KAM_WINE)
-    set(CMAKE_CROSSCOMPILING_EMULATOR
-        ${CMAKE_COMMAND} -E env WINEDEBUG=-all WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix
-        "WINEDLLOVERRIDES=mscoree,mshtml=" ${KAM_WINE})
-  endif()
+# Tests run under wine (wine32 runs the i686 programs), in a wine prefix of the
+# build folder's own (created on first use, which takes some seconds), with
+# wine's diagnostics silenced and without the .NET and HTML engines.
+find_program(KAM_WINE NAMES wine wine64)
+if(KAM_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR
+      ${CMAKE_COMMAND} -E env WINEDEBUG=-all WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix
+      "WINEDLLOVERRIDES=mscoree,mshtml=" ${KAM_WINE})
 endif()

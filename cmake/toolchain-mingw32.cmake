@@ -1,4 +1,4 @@
-# Windows i686 with the MinGW-w64 cross compiler (built, not run). KAM_CALL is
+# Windows i686 with the MinGW-w64 cross compiler; tests run under wine32. KAM_CALL is
 # __stdcall here; the .def files and --kill-at keep exported names undecorated.
 set(KAM_MINGW_TRIPLET i686-w64-mingw32)
 set(CMAKE_SYSTEM_PROCESSOR x86)

@@ -774,7 +774,8 @@ constexpr Command kCommands[] = {
 };
 
 void PrintUsage(std::ostream& os) {
-    os << "usage: kam COMMAND [options]   (kam COMMAND --help for its options)\n\ncommands:\n";
+    os << "usage: kam COMMAND [options]   (kam COMMAND --help for its options)\n"
+          "       kam --version\n\ncommands:\n";
     for (const Command& c : kCommands) os << fmt::format("  {:<10} {}\n", c.name, c.summary);
 }
 
@@ -809,6 +810,10 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         const std::string first = argv[1];
         if (first == "help" || first == "--help" || first == "-h") {
             PrintUsage(out);
+            return kExitOk;
+        }
+        if (first == "--version") {
+            out << "kam " << KAM_VERSION << '\n';
             return kExitOk;
         }
         return Dispatch(ctx, argc - 1, argv + 1);

@@ -134,6 +134,14 @@ TEST_F(CliTest, HelpGoesToOutput) {
     EXPECT_TRUE(gain.err.empty());
 }
 
+// The version printed is the project's, handed to this test by the build.
+TEST_F(CliTest, VersionIsTheProjectVersion) {
+    const Result r = Cli({"--version"});
+    EXPECT_EQ(r.code, kamtool::kExitOk);
+    EXPECT_EQ(r.out, std::string("kam ") + KAM_PROJECT_VERSION + "\n");
+    EXPECT_TRUE(r.err.empty());
+}
+
 TEST_F(CliTest, LibrariesShowsTheStandardLibrary) {
     const Result r = Cli({"libraries"});
     ASSERT_EQ(r.code, kamtool::kExitOk) << r.out << r.err;

@@ -10,8 +10,9 @@
 #     kam_add_pattern_library loaded by the installed `kam libraries --load`,
 #     the source tree embedded with add_subdirectory, and `import kam` from
 #     the installed Python package when there is one;
-#   - the Windows zip, and a 32-bit Windows C program linked against the zip's
-#     import library, run under wine32.
+#   - the Windows zip, and 32-bit Windows C programs linked against the zip's
+#     import libraries (libkam.dll.a with MinGW, kam.lib as MSVC links, with
+#     clang's MSVC target and lld-link), run under wine32.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
@@ -140,6 +141,15 @@ trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 wineserver -p </dev/null >/dev/null 2>&1
 wine wineboot </dev/null >/dev/null 2>&1
 wine "$folder/c_consumer.exe"
+
+step "32-bit Windows C program linked as MSVC links, against the zip's kam.lib, under wine32"
+msvc=tests/consumers/msvc
+llvm-dlltool -m i386 -k -d $msvc/kernel32.def -l "$work/kernel32.lib"
+clang --target=i686-pc-windows-msvc -ffreestanding -fno-stack-protector -O1 -Wall -Wextra -Werror \
+      -I"$folder/include" -c $msvc/consumer.c -o "$work/msvc_consumer.obj"
+lld-link /nologo /entry:consumer_start /subsystem:console /nodefaultlib \
+         /out:"$folder/msvc_consumer.exe" "$work/msvc_consumer.obj" "$folder/kam.lib" "$work/kernel32.lib"
+wine "$folder/msvc_consumer.exe" || fail "the MSVC-linked consumer failed (exit code $?)"
 wineserver -k >/dev/null 2>&1 || true
 trap - EXIT
 

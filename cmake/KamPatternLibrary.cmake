@@ -22,14 +22,6 @@ function(kam_warnings target)
     target_compile_options(${target} PRIVATE /W4 $<$<BOOL:${KAM_WERROR}>:/WX>)
   else()
     target_compile_options(${target} PRIVATE -Wall -Wextra $<$<BOOL:${KAM_WERROR}>:-Werror>)
-    # GCC 12 warns falsely of overlapping copies (-Wrestrict) inside
-    # libstdc++'s std::string when "text" + std::string is inlined at -O2/-O3
-    # (GCC bug 105329, fixed in GCC 13); the code is correct, so the warning
-    # is off for C++ with GCC 12.
-    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_GREATER_EQUAL 12
-       AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
-      target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-Wno-restrict>)
-    endif()
   endif()
 endfunction()
 

@@ -165,8 +165,18 @@ KAM_PLUGIN_API KAM_Status KAM_CALL LIP_GetLibraryInfo(KAM_LibraryInfo* info);
  *
  * The result says who computed: 0 when the function did (every element
  * written); anything else declines the call, and KAM evaluates it with the
- * per-point slots instead. A function that declines must do so before it
- * writes any output or queues any event. */
+ * per-point slots instead (and does not ask that function again within the
+ * same exported call). A function that declines must do so before it writes
+ * any output or queues any event.
+ *
+ * KAM runs its own checks first (argument checks, the lookup, the checks of
+ * the antenna parameters once per call, the angle checks per element) and
+ * hands an array function only the elements still open, in their order, in
+ * chunks of at most a few hundred: count is never the caller's whole count.
+ * The scalar inputs are KAM's copy of the call's values (for an antenna, its
+ * own record), the same for every element of the call. Where an array
+ * function's results differ from its slot's, KAM passes them on as they are:
+ * keeping them equal is the library's part of the contract. */
 
 /* gain[i], gainX[i]: what the gain slot leaves in its outputs, which start at
  * 0.0 for every element. */
@@ -221,11 +231,13 @@ typedef struct KAM_PatternArraySlots {
     KAM_ContourArraySlot contour;
 } KAM_PatternArraySlots;
 
-/* What LIP_GetArrayInfo fills (zeroed by KAM beforehand). slots[i] belongs to
- * LibraryInfo.patterns[i]; patterns beyond slotCount have no array path.
- * structSize is sizeof(KAM_ArrayInfo) as the library was built, so that the
- * record can grow: KAM reads no field beyond it. The slots are copied once,
- * at registration. */
+/* What LIP_GetArrayInfo fills (zeroed by KAM beforehand, with room to spare
+ * for a larger record). slots[i] belongs to LibraryInfo.patterns[i]; patterns
+ * beyond slotCount have no array path, and slots beyond patternCount are not
+ * read. structSize is sizeof(KAM_ArrayInfo) as the library was built, so that
+ * the record can grow: KAM reads no field beyond it. A structSize too small
+ * to hold slots, a negative slotCount, or null slots with a positive count
+ * mean no array path. The slots are copied once, at registration. */
 typedef struct KAM_ArrayInfo {
     int32_t structSize;
     int32_t slotCount;

@@ -259,25 +259,37 @@ KAM_Status KAM_CALL SpaceValidateAllArray(double* gainMax, double* beamlet, void
     return 0;
 }
 
-// The array slots of a pattern from its bodies (and its validateAll slot,
-// nullptr when it has none).
-template <class Body, KAM_EarthValidateAllFn ValidateAll = nullptr>
+// The array slots of a pattern from its body and, where the pattern has one,
+// its validateAll slot. (Two overloads rather than a defaulted null slot:
+// some compilers do not take a comparison of a function's address with null
+// as a constant expression.)
+template <class Body>
 constexpr KAM_PatternArraySlots EarthArrays() {
     KAM_PatternArraySlots slots{};
-    if constexpr (ValidateAll != nullptr)
-        slots.validateAll.earth = &EarthValidateAllArray<ValidateAll>;
     slots.gain.earth = &EarthGainArray<Body>;
     return slots;
 }
 
-template <class Body, KAM_SpaceValidateAllFn ValidateAll = nullptr>
+template <class Body, KAM_EarthValidateAllFn ValidateAll>
+constexpr KAM_PatternArraySlots EarthArrays() {
+    KAM_PatternArraySlots slots = EarthArrays<Body>();
+    slots.validateAll.earth = &EarthValidateAllArray<ValidateAll>;
+    return slots;
+}
+
+template <class Body>
 constexpr KAM_PatternArraySlots SpaceArrays() {
     KAM_PatternArraySlots slots{};
-    if constexpr (ValidateAll != nullptr)
-        slots.validateAll.space = &SpaceValidateAllArray<ValidateAll>;
     slots.gain.space = &SpaceGainArray<Body>;
     if constexpr (requires { &Body::template Contour<OneLevel>; })
         slots.contour.space = &ContourArray<Body>;
+    return slots;
+}
+
+template <class Body, KAM_SpaceValidateAllFn ValidateAll>
+constexpr KAM_PatternArraySlots SpaceArrays() {
+    KAM_PatternArraySlots slots = SpaceArrays<Body>();
+    slots.validateAll.space = &SpaceValidateAllArray<ValidateAll>;
     return slots;
 }
 

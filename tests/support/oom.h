@@ -119,6 +119,14 @@ struct OomCase {
     std::function<bool(int status)> acceptPartial;
     // Upper bound on ordinals tried, against an operation that never stops allocating.
     std::uint64_t maxOrdinal = 5000;
+    // Whether every faulted run that did not end normally is followed, once
+    // the state is restored, by a call without a fault, which must give the
+    // reference result: the failure left nothing in the way of the next call.
+    bool retryAfterFailure = false;
+    // Run whenever the runs settle (fault disarmed, events discarded), before
+    // anything is measured: brings caches that the comparison leaves out
+    // (a lookup index, for instance) to the same state every time.
+    std::function<void()> settled;
 };
 
 struct OomSummary {
@@ -131,9 +139,10 @@ inline OomSummary RunOutOfMemory(const OomCase& c) {
     constexpr int kNoMemory = -2003;
     OomSummary summary;
     auto snapshot = [&] { return c.snapshot ? c.snapshot() : DumpLibraryState(); };
-    auto settle = [] {
+    auto settle = [&c] {
         kam::testing::FailAllocation(0, false);
         kam::DrainEvents();
+        if (c.settled) c.settled();
     };
 
     settle();
@@ -184,6 +193,12 @@ inline OomSummary RunOutOfMemory(const OomCase& c) {
                 EXPECT_EQ(afterLive - beforeLive, referenceLive - startLive) << where << ": leaked";
             }
             settle();
+            if (c.retryAfterFailure && !normal) {
+                EXPECT_EQ(c.operation(), summary.referenceStatus) << where << ": the next call";
+                settle();
+                if (c.reset) c.reset();
+                settle();
+            }
         }
         if (!anyFired) break;
         summary.ordinals = nth;

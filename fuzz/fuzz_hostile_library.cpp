@@ -348,27 +348,27 @@ void Drive(Reader& in, KAM_LibraryId hostile) {
     for (int call = 0; call < kMaxCalls && !in.empty(); ++call) {
         const KAM_LibraryId lib = Library(in, hostile);
         const std::vector<char> name = PatternName(in);
-        void* spec = in.Bit() ? static_cast<void*>(specific) : KAM_NOVALUE_STRUCT;
+        void* structArg = in.Bit() ? static_cast<void*>(specific) : KAM_NOVALUE_STRUCT;
         double v[6];
         for (double& x : v) x = in.Double();
         double out = -7, outX = -7;
         const bool contourValid = KAM_IfContourValidEnabled() != 0;
         switch (in.Byte() % 12) {
             case 0:
-                KAM_EarthPatternGain(lib, name.data(), v[0], v[1], v[2], v[3], spec, v[4], v[5], &out, &outX);
+                KAM_EarthPatternGain(lib, name.data(), v[0], v[1], v[2], v[3], structArg, v[4], v[5], &out, &outX);
                 break;
             case 1:
-                KAM_SpacePatternGain(lib, name.data(), v[0], v[1], spec, v[4], v[5], &out, &outX);
+                KAM_SpacePatternGain(lib, name.data(), v[0], v[1], structArg, v[4], v[5], &out, &outX);
                 break;
             case 2:
-                CheckContour(KAM_SpacePatternContour(lib, name.data(), v[0], v[1], spec, v[5], &out, &outX),
+                CheckContour(KAM_SpacePatternContour(lib, name.data(), v[0], v[1], structArg, v[5], &out, &outX),
                              out, outX, contourValid);
                 break;
             case 3: {
                 KAM_AntennaId id = 0;
                 const std::int32_t s =
-                    in.Bit() ? KAM_CreateEarthAntenna(lib, name.data(), v[0], v[1], v[2], v[3], spec, &id)
-                             : KAM_CreateSpaceAntenna(lib, name.data(), v[0], v[1], spec, &id);
+                    in.Bit() ? KAM_CreateEarthAntenna(lib, name.data(), v[0], v[1], v[2], v[3], structArg, &id)
+                             : KAM_CreateSpaceAntenna(lib, name.data(), v[0], v[1], structArg, &id);
                 if (s >= 0) g_antennas.push_back(id);
                 break;
             }
@@ -386,10 +386,10 @@ void Drive(Reader& in, KAM_LibraryId hostile) {
                 break;
             case 6:
                 switch (in.Byte() % 4) {
-                    case 0: KAM_PartialValidateEarth(lib, name.data(), v[0], v[1], v[2], v[3], spec); break;
-                    case 1: KAM_PartialValidateSpace(lib, name.data(), v[0], v[1], spec); break;
-                    case 2: KAM_ValidateEarthAntenna(lib, name.data(), v[0], v[1], v[2], v[3], spec, v[4], v[5]); break;
-                    default: KAM_ValidateSpaceAntenna(lib, name.data(), v[0], v[1], spec, v[4], v[5]); break;
+                    case 0: KAM_PartialValidateEarth(lib, name.data(), v[0], v[1], v[2], v[3], structArg); break;
+                    case 1: KAM_PartialValidateSpace(lib, name.data(), v[0], v[1], structArg); break;
+                    case 2: KAM_ValidateEarthAntenna(lib, name.data(), v[0], v[1], v[2], v[3], structArg, v[4], v[5]); break;
+                    default: KAM_ValidateSpaceAntenna(lib, name.data(), v[0], v[1], structArg, v[4], v[5]); break;
                 }
                 break;
             case 7: {
@@ -431,11 +431,11 @@ void Drive(Reader& in, KAM_LibraryId hostile) {
                 const double* phi0 = in.Bit() ? x.data() : nullptr;
                 const KAM_AntennaId id = g_antennas.empty() ? 0 : g_antennas[in.Byte() % g_antennas.size()];
                 switch (in.Byte() % 5) {
-                    case 0: KAM_EarthPatternGainArray(lib, name.data(), v[0], v[1], v[2], v[3], spec, count, x.data(), phi0, y.data(), z.data(), st.data()); break;
-                    case 1: KAM_SpacePatternGainArray(lib, name.data(), v[0], v[1], spec, count, x.data(), phi0, y.data(), z.data(), st.data()); break;
+                    case 0: KAM_EarthPatternGainArray(lib, name.data(), v[0], v[1], v[2], v[3], structArg, count, x.data(), phi0, y.data(), z.data(), st.data()); break;
+                    case 1: KAM_SpacePatternGainArray(lib, name.data(), v[0], v[1], structArg, count, x.data(), phi0, y.data(), z.data(), st.data()); break;
                     case 2: KAM_AntennaGainArray(id, count, x.data(), phi0, y.data(), z.data(), st.data()); break;
                     case 3: {
-                        const std::int32_t r = KAM_SpacePatternContourArray(lib, name.data(), v[1], spec, count, x.data(), phi0, y.data(), z.data(), st.data());
+                        const std::int32_t r = KAM_SpacePatternContourArray(lib, name.data(), v[1], structArg, count, x.data(), phi0, y.data(), z.data(), st.data());
                         for (std::size_t i = 0; r >= 0 && i < x.size(); ++i) CheckContour(st[i], y[i], z[i], contourValid);
                         break;
                     }

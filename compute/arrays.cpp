@@ -68,6 +68,13 @@ std::int32_t FailEvery(std::int32_t status, std::int32_t count, double* first, d
     return ReportStatus(status);
 }
 
+// Whether n statuses are all 0 (one pass without branches).
+bool AllZero(const KAM_Status* status, std::int32_t n) noexcept {
+    KAM_Status any = 0;
+    for (std::int32_t j = 0; j < n; ++j) any |= status[j];
+    return any == 0;
+}
+
 // Runs chunk(begin, n, second, statuses) over the elements in chunks, with
 // stack scratch where the caller wants no second output or no statuses,
 // reports each element's status under the call's bound, and combines them.
@@ -81,6 +88,7 @@ std::int32_t RunChunks(std::int32_t count, double* second, KAM_Status* statuses,
         const std::int32_t n = std::min(kChunk, count - begin);
         KAM_Status* s = statuses != nullptr ? statuses + begin : statusScratch;
         chunk(begin, n, second != nullptr ? second + begin : secondScratch, s);
+        if (AllZero(s, n)) [[likely]] continue;
         for (std::int32_t j = 0; j < n; ++j) {
             if (s[j] == 0) [[likely]] continue;
             outcome.Add(s[j]);
@@ -166,11 +174,42 @@ void ValidateAllStep(Subject<Kind>& s, Declined& declined, Open& open, std::int3
 
 // A gain chunk whose pattern has array functions: the host's checks per
 // element, then validateAll and gain for the elements still open.
+// The windows in which a gain call's angles pass the host's checks quietly,
+// decided once per call from the pattern's property codes.
+struct AngleWindows {
+    QuietWindow phi;
+    QuietWindow phi0;
+    explicit AngleWindows(const std::int32_t* properties) noexcept
+        : phi(kParamPhi, properties[kParamPhi]), phi0(kParamPhi0, properties[kParamPhi0]) {}
+};
+
+// Whether every element of a chunk passes the host's checks before
+// validateAll with status 0 and no event: every angle quiet, and the checks
+// of the call's own parameters (run here, once, where the first element
+// would run them) ending in 0.
 template <class Kind>
-void GainChunk(Subject<Kind>& s, Declined& declined, std::int32_t n, const double* phi,
-               const double* phi0, double* gain, double* gainX, KAM_Status* status,
-               const Context& context) noexcept {
-    Open open;
+bool QuietChunk(Subject<Kind>& s, const AngleWindows& windows, std::int32_t n,
+                const double* phi, const double* phi0) noexcept {
+    if (!s.Validating()) return true;
+    if (!windows.phi.All(phi, n)) return false;
+    if (phi0 != nullptr ? !windows.phi0.All(phi0, n) : !windows.phi0(kNoValueDouble)) return false;
+    std::int32_t result = 0;
+    return !s.ParameterChecks(result) && !s.InputValidation(result) && result == 0;
+}
+
+// The host's checks of each element of a chunk before validateAll; the
+// elements that pass are open. A quiet chunk opens every element at once and
+// leaves its outputs to the steps that follow (CloseOutputs).
+template <class Kind>
+bool HostChecks(Subject<Kind>& s, const AngleWindows& windows, Open& open, std::int32_t n,
+                const double* phi, const double* phi0, double* gain, double* gainX,
+                KAM_Status* status) noexcept {
+    if (QuietChunk(s, windows, n, phi, phi0)) [[likely]] {
+        std::fill(status, status + n, 0);
+        for (std::int32_t j = 0; j < n; ++j) open.index[j] = j;
+        open.count = n;
+        return true;
+    }
     for (std::int32_t j = 0; j < n; ++j) {
         gain[j] = kNoValueDouble;
         gainX[j] = kNoValueDouble;
@@ -180,11 +219,48 @@ void GainChunk(Subject<Kind>& s, Declined& declined, std::int32_t n, const doubl
         status[j] = result;
         if (!failed) open.index[open.count++] = j;
     }
+    return false;
+}
+
+// NoValue in the outputs of the elements of a quiet chunk that a step closed.
+void CloseOutputs(std::int32_t n, const KAM_Status* status, double* gain,
+                  double* gainX) noexcept {
+    for (std::int32_t j = 0; j < n; ++j) {
+        if (status[j] >= 0) continue;
+        gain[j] = kNoValueDouble;
+        gainX[j] = kNoValueDouble;
+    }
+}
+
+template <class Kind>
+void GainChunk(Subject<Kind>& s, const AngleWindows& windows, Declined& declined, std::int32_t n,
+               const double* phi, const double* phi0, double* gain, double* gainX,
+               KAM_Status* status, const Context& context) noexcept {
+    Open open;
+    const bool quiet = HostChecks(s, windows, open, n, phi, phi0, gain, gainX, status);
     ValidateAllStep(s, declined, open, n, phi, phi0, status, context);
+    if (quiet && open.count != n) CloseOutputs(n, status, gain, gainX);
     if (open.count == 0) return;
     if (!Kind::HasGain(s.Info())) {
-        for (std::int32_t k = 0; k < open.count; ++k) status[open.index[k]] = KAM_E_GAIN_CORRUPTED;
+        for (std::int32_t k = 0; k < open.count; ++k) {
+            const std::int32_t j = open.index[k];
+            gain[j] = kNoValueDouble;
+            gainX[j] = kNoValueDouble;
+            status[j] = KAM_E_GAIN_CORRUPTED;
+        }
         return;
+    }
+    // Every element open and at 0: the array function works on the
+    // caller's own arrays, its statuses are the elements'.
+    if (Kind::HasGainArray(s.Arrays()) && !declined.gain && open.count == n &&
+        AllZero(status, n)) [[likely]] {
+        std::fill(gain, gain + n, 0.0);
+        std::fill(gainX, gainX + n, 0.0);
+        context.Keep();
+        if (Kind::GainArray(s.Arrays(), s.Fresh(), n, phi, phi0, gain, gainX, status) == 0) {
+            return;
+        }
+        declined.gain = true;
     }
     if (Kind::HasGainArray(s.Arrays()) && !declined.gain) {
         double g[kChunk], gx[kChunk];
@@ -232,12 +308,13 @@ std::int32_t GainElements(Subject<Kind>& s, std::int32_t count, const double* ph
     const Context context;
     Declined declined;
     const bool arrays = HasGainArrays(s);
+    const AngleWindows windows(s.Properties());
     return RunChunks(count, gainX, status, context,
                      [&](std::int32_t begin, std::int32_t n, double* gx, KAM_Status* st) {
                          const double* p0 = phi0 != nullptr ? phi0 + begin : nullptr;
                          if (arrays) {
-                             GainChunk(s, declined, n, phi + begin, p0, gain + begin, gx, st,
-                                       context);
+                             GainChunk(s, windows, declined, n, phi + begin, p0, gain + begin,
+                                       gx, st, context);
                              return;
                          }
                          for (std::int32_t j = 0; j < n; ++j) {

@@ -129,6 +129,45 @@ inline bool IsQuietDouble(int index, std::int32_t code, double x) noexcept {
     const ParameterLimit& row = kParameterLimitTable[index];
     return x >= row.hardMin && x <= row.hardMax && x >= row.softMin && x <= row.softMax;
 }
+// IsQuietDouble for one parameter under one property code, decided once and
+// then asked of many values (the angles of an array call): the window of the
+// present values that pass quietly (empty when none do) and whether an
+// absent value does.
+struct QuietWindow {
+    double lo = 1.0;
+    double hi = 0.0;
+    bool absent = false;
+
+    QuietWindow(int index, std::int32_t code) noexcept {
+        if (code != KAM_PROPERTY_REQUIRED && code != KAM_PROPERTY_OPTIONAL &&
+            code != KAM_PROPERTY_NOT_REQUIRED)
+            return;
+        absent = code != KAM_PROPERTY_REQUIRED;
+        if (code == KAM_PROPERTY_NOT_REQUIRED) return;
+        const ParameterLimit& row = kParameterLimitTable[index];
+        lo = row.hardMin > row.softMin ? row.hardMin : row.softMin;
+        hi = row.hardMax < row.softMax ? row.hardMax : row.softMax;
+    }
+    // Branch-free, so that a loop over many values stays tight.
+    bool operator()(double x) const noexcept {
+        const bool isAbsent = x == kNoValueDouble;
+        return (isAbsent & absent) | (!isAbsent & (x >= lo) & (x <= hi));
+    }
+    // Whether every one of n values passes quietly. Where absent values do
+    // not and the window lies below NoValue, only the window needs asking.
+    bool All(const double* x, std::int32_t n) const noexcept {
+        bool all = true;
+        if (!absent && hi < kNoValueDouble) {
+            const double low = lo, high = hi;
+            std::int32_t inside = 0;
+            for (std::int32_t i = 0; i < n; ++i) inside += (x[i] >= low) & (x[i] <= high);
+            return inside == n;
+        }
+        for (std::int32_t i = 0; i < n; ++i) all &= (*this)(x[i]);
+        return all;
+    }
+};
+
 inline bool AreQuietAngles(const std::int32_t* properties, double phi, double phi0) noexcept {
     return IsQuietDouble(kParamPhi, properties[kParamPhi], phi) &&
            IsQuietDouble(kParamPhi0, properties[kParamPhi0], phi0);

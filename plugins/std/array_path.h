@@ -93,9 +93,9 @@ struct AngleArray {
     // and finite) hands over, besides its step, ready() (true once every
     // check that does not depend on the angle has passed) and value(p), the
     // gain its step hands to Deliver for the folded angle p. Elements then
-    // take the step until ready(), and afterwards, wherever Phi is a finite
-    // number and Deliver accepts the value, get what Deliver writes; any
-    // other element takes the step.
+    // take the step until ready(), and afterwards, wherever Phi is a number
+    // of at most 360 degrees and Deliver accepts the value, get what Deliver
+    // writes; any other element takes the step.
     template <class Step, class Ready, class Value>
     KAM_Status operator()(Step&& step, Ready&& ready, Value&& value) const {
         std::int32_t i = 0;
@@ -105,10 +105,17 @@ struct AngleArray {
         double* __restrict outX = gainX;
         KAM_Status* __restrict result = status;
         const double noValue = g_host.noValue;
+        // The loop below takes |Phi| <= 360 for a number that is not NoValue
+        // and needs no reduction (FoldAngle's own shortcut); a host whose
+        // NoValue is such an angle gets every element through the step.
+        if (std::fabs(noValue) <= kFoldLimit) [[unlikely]] {
+            for (; i < count; ++i) One(step, i);
+            return 0;
+        }
         for (; i < count; ++i) {
-            const double x = in[i];
-            if (x != noValue && std::isfinite(x)) [[likely]] {
-                const double p = FoldAngle(x);
+            double p = std::fabs(in[i]);
+            if (p <= kFoldLimit) [[likely]] {
+                if (p > 180.0) p = kFoldLimit - p;
                 const double g = value(p);
                 if (Deliverable(p, g)) [[likely]] {
                     out[i] = g;

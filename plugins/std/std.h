@@ -96,12 +96,13 @@ KAMSTD_COLD std::int32_t Report(std::int32_t code, const char* format, ...)
 #endif
     ;
 
+constexpr double kFoldLimit = 360.0;  // degrees in a turn
 // Off-axis angle: |phi|, reduced modulo 360 and folded into [0, 180].
 inline double FoldAngle(double phi) {
     double p = std::fabs(phi);
-    if (p > 360.0) [[unlikely]]
-        p = std::fmod(p, 360.0);
-    if (p > 180.0) p = 360.0 - p;
+    if (p > kFoldLimit) [[unlikely]]
+        p = std::fmod(p, kFoldLimit);
+    if (p > 180.0) p = kFoldLimit - p;
     return p;
 }
 

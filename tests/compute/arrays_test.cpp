@@ -36,6 +36,13 @@ constexpr KAM_Status kSentinelStatus = 4242;
 const std::vector<double> kAngles = {0,    0.3,  1,   2.5,  7,    20,  48,   90,  179.9,
                                      180,  180.5, -1, kNaN, kInf, -kInf, kNoValue,
                                      std::numeric_limits<double>::denorm_min(), 1e-6, 36};
+// Angles that all pass the host's checks, over more than two chunks of its
+// work: the calls whose chunks skip the per-element checks.
+const std::vector<double> kQuietAngles = [] {
+    std::vector<double> angles(601);
+    for (std::size_t i = 0; i < angles.size(); ++i) angles[i] = 180.0 * i / 600.0;
+    return angles;
+}();
 const std::vector<double> kPhi0s = {kNoValue, 2, 0.5, 0, 20, kNaN, 1e-7, -kInf, 5, 17.9, 200};
 const std::vector<double> kLevels = {-0.5, -3,  -10, -30, -99.9, -100, -100.5, 0,
                                      0.5,  kNaN, -kInf, kNoValue, -1e-9, -20, -6};
@@ -244,7 +251,10 @@ TEST_F(Arrays, EveryStandardPatternMatchesItsSingleCalls) {
             PairsOf(std, name, properties.type, it != special.end() ? it->second : typical,
                     antennas);
         UnderEverySwitch([&] {
-            for (const Pair& pair : pairs) ExpectSameAsSingles(pair, IsContour(pair) ? kLevels : kAngles);
+            for (const Pair& pair : pairs) {
+                ExpectSameAsSingles(pair, IsContour(pair) ? kLevels : kAngles);
+                if (!IsContour(pair)) ExpectSameAsSingles(pair, kQuietAngles);
+            }
         });
     }
     for (KAM_AntennaId id : antennas) EXPECT_EQ(KAM_DeleteAntenna(id), 0);
@@ -569,6 +579,30 @@ TEST_F(ArrayPath, AgreeingArrayPathMatchesTheSingleCalls) {
             EXPECT_TRUE(Calls(IsContour(pair) ? "contour" : "gain").empty());
         }
     });
+    for (KAM_AntennaId id : antennas) EXPECT_EQ(KAM_DeleteAntenna(id), 0);
+}
+
+// Angles the host passes, refused by the library's validateAll array
+// function: those elements end with NoValue in their outputs, as the single
+// calls do, the others are computed.
+TEST_F(ArrayPath, RefusalsOfValidateAllOverQuietAngles) {
+    for (fake::PatternConfig& p : Config(kModule).patterns) {
+        p.slots[fake::kValidateAll].status = -8;
+        p.slots[fake::kValidateAll].events = {{-8, "refused"}};
+        p.slots[fake::kGain].writeOutputs = true;
+        p.slots[fake::kGain].output1 = 12;
+    }
+    const KAM_LibraryId lib = Load(kModule);
+    std::vector<KAM_AntennaId> antennas;
+    std::vector<Pair> pairs =
+        PairsOf(lib, "A_EARTH", KAM_PATTERN_EARTH, {30, kNoValue, 2, 1e4, 0.5}, antennas);
+    const std::vector<Pair> space =
+        PairsOf(lib, "A_SPACE", KAM_PATTERN_SPACE, {30, 2, kNoValue, kNoValue, kNoValue}, antennas);
+    pairs.insert(pairs.end(), space.begin(), space.end());
+    KAM_EnableInputParamValid();
+    for (const Pair& pair : pairs) {
+        if (!IsContour(pair)) ExpectSameAsSingles(pair, kQuietAngles);
+    }
     for (KAM_AntennaId id : antennas) EXPECT_EQ(KAM_DeleteAntenna(id), 0);
 }
 

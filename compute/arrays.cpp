@@ -68,11 +68,18 @@ std::int32_t FailEvery(std::int32_t status, std::int32_t count, double* first, d
     return ReportStatus(status);
 }
 
-// Whether n statuses are all 0 (one pass without branches).
+// Whether n statuses are all 0: one pass without branches, four at a time.
 bool AllZero(const KAM_Status* status, std::int32_t n) noexcept {
-    KAM_Status any = 0;
-    for (std::int32_t j = 0; j < n; ++j) any |= status[j];
-    return any == 0;
+    KAM_Status a = 0, b = 0, c = 0, d = 0;
+    std::int32_t j = 0;
+    for (; j + 4 <= n; j += 4) {
+        a |= status[j];
+        b |= status[j + 1];
+        c |= status[j + 2];
+        d |= status[j + 3];
+    }
+    for (; j < n; ++j) a |= status[j];
+    return (a | b | c | d) == 0;
 }
 
 // Runs chunk(begin, n, second, statuses) over the elements in chunks, with
@@ -104,14 +111,28 @@ std::int32_t RunChunks(std::int32_t count, double* second, KAM_Status* statuses,
 // open, packed copies once some have closed.
 struct Open {
     std::int32_t count = 0;
+    // False while a chunk that opened every element has not yet written
+    // the identity into index (most calls never need it).
+    bool enumerated = true;
     std::int32_t index[kChunk];
     double a[kChunk];
     double b[kChunk];
     const double* inA = nullptr;
     const double* inB = nullptr;
 
+    // Every element open: index[k] == k.
+    void OpenAll(std::int32_t n) noexcept {
+        count = n;
+        enumerated = false;
+    }
+    void Enumerate() noexcept {
+        if (enumerated) return;
+        for (std::int32_t k = 0; k < count; ++k) index[k] = k;
+        enumerated = true;
+    }
     // Keeps the elements whose status is not negative.
     void Keep(const KAM_Status* status) noexcept {
+        Enumerate();
         std::int32_t kept = 0;
         for (std::int32_t k = 0; k < count; ++k)
             if (status[index[k]] >= 0) index[kept++] = index[k];
@@ -145,11 +166,13 @@ struct Declined {
 // validateAll for the open elements of a chunk, through the array function
 // when there is one, then the open set keeps the elements it passed.
 // phis: each element's Phi (the caller's angles, or 0.0 for contours).
+// False when there was nothing to validate.
 template <class Kind>
-void ValidateAllStep(Subject<Kind>& s, Declined& declined, Open& open, std::int32_t n,
+bool ValidateAllStep(Subject<Kind>& s, Declined& declined, Open& open, std::int32_t n,
                      const double* phis, const double* phi0, KAM_Status* status,
                      const Context& context) noexcept {
-    if (!s.Validating() || !Kind::HasValidateAll(s.Info()) || open.count == 0) return;
+    if (!s.Validating() || !Kind::HasValidateAll(s.Info()) || open.count == 0) return false;
+    open.Enumerate();
     if (Kind::HasValidateAllArray(s.Arrays()) && !declined.validateAll) {
         KAM_Status found[kChunk];
         open.Lay(n, phis, phi0);
@@ -159,7 +182,7 @@ void ValidateAllStep(Subject<Kind>& s, Declined& declined, Open& open, std::int3
             for (std::int32_t k = 0; k < open.count; ++k)
                 CombineStatus(found[k], status[open.index[k]]);
             open.Keep(status);
-            return;
+            return true;
         }
         declined.validateAll = true;
     }
@@ -170,6 +193,7 @@ void ValidateAllStep(Subject<Kind>& s, Declined& declined, Open& open, std::int3
         CombineStatus(Kind::ValidateAll(s.Info(), s.Fresh(), &phi, &p0), status[j]);
     }
     open.Keep(status);
+    return true;
 }
 
 // A gain chunk whose pattern has array functions: the host's checks per
@@ -206,8 +230,7 @@ bool HostChecks(Subject<Kind>& s, const AngleWindows& windows, Open& open, std::
                 KAM_Status* status) noexcept {
     if (QuietChunk(s, windows, n, phi, phi0)) [[likely]] {
         std::fill(status, status + n, 0);
-        for (std::int32_t j = 0; j < n; ++j) open.index[j] = j;
-        open.count = n;
+        open.OpenAll(n);
         return true;
     }
     for (std::int32_t j = 0; j < n; ++j) {
@@ -238,10 +261,11 @@ void GainChunk(Subject<Kind>& s, const AngleWindows& windows, Declined& declined
                KAM_Status* status, const Context& context) noexcept {
     Open open;
     const bool quiet = HostChecks(s, windows, open, n, phi, phi0, gain, gainX, status);
-    ValidateAllStep(s, declined, open, n, phi, phi0, status, context);
+    const bool validated = ValidateAllStep(s, declined, open, n, phi, phi0, status, context);
     if (quiet && open.count != n) CloseOutputs(n, status, gain, gainX);
     if (open.count == 0) return;
     if (!Kind::HasGain(s.Info())) {
+        open.Enumerate();
         for (std::int32_t k = 0; k < open.count; ++k) {
             const std::int32_t j = open.index[k];
             gain[j] = kNoValueDouble;
@@ -253,7 +277,7 @@ void GainChunk(Subject<Kind>& s, const AngleWindows& windows, Declined& declined
     // Every element open and at 0: the array function works on the
     // caller's own arrays, its statuses are the elements'.
     if (Kind::HasGainArray(s.Arrays()) && !declined.gain && open.count == n &&
-        AllZero(status, n)) [[likely]] {
+        ((quiet && !validated) || AllZero(status, n))) [[likely]] {
         std::fill(gain, gain + n, 0.0);
         std::fill(gainX, gainX + n, 0.0);
         context.Keep();
@@ -262,6 +286,7 @@ void GainChunk(Subject<Kind>& s, const AngleWindows& windows, Declined& declined
         }
         declined.gain = true;
     }
+    open.Enumerate();
     if (Kind::HasGainArray(s.Arrays()) && !declined.gain) {
         double g[kChunk], gx[kChunk];
         KAM_Status found[kChunk];

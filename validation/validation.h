@@ -156,13 +156,13 @@ struct QuietWindow {
     // Whether every one of n values passes quietly. Where absent values do
     // not and the window lies below NoValue, only the window needs asking.
     bool All(const double* x, std::int32_t n) const noexcept {
-        bool all = true;
         if (!absent && hi < kNoValueDouble) {
             const double low = lo, high = hi;
-            std::int32_t inside = 0;
-            for (std::int32_t i = 0; i < n; ++i) inside += (x[i] >= low) & (x[i] <= high);
-            return inside == n;
+            for (std::int32_t i = 0; i < n; ++i)
+                if (!(x[i] >= low && x[i] <= high)) return false;
+            return true;
         }
+        bool all = true;
         for (std::int32_t i = 0; i < n; ++i) all &= (*this)(x[i]);
         return all;
     }

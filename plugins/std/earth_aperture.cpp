@@ -98,7 +98,7 @@ Research MakeResearch(double g0, double d) {
     return {g0, phi0, phi0 * std::sqrt(20.0 / 3.0), std::pow(10.0, (49.0 - g0) / 25.0)};
 }
 
-double Curve010(const Research& r, double p) {
+inline double Curve010(const Research& r, double p) {
     const double g0 = r.g0;
     const double t = p / r.phi0;
     if (r.phi1 <= r.phi2) {
@@ -153,7 +153,7 @@ struct Astronomy {
     double phir;
 };
 
-double Curve011(const Astronomy& a, double p) {
+inline double Curve011(const Astronomy& a, double p) {
     if (p < a.lobe.phim) return a.lobe(p);
     if (p < a.phir) return a.lobe.g1;
     return WideAngleEnvelope(p);

@@ -68,7 +68,7 @@ Peak MakePeak(const MainLobe& lobe, double frequency) {
     return peak;
 }
 
-double Curve008(const Peak& peak, double p) {
+inline double Curve008(const Peak& peak, double p) {
     if (peak.high) return CoordinationGain(peak.coordination, p);
     const MainLobe& lobe = peak.coordination.lobe;
     if (p < lobe.phim) return lobe(p);
@@ -135,7 +135,7 @@ Average MakeAverage(const MainLobe& lobe) {
     return {lobe, 12.02 * std::pow(d, -0.6), 39.0 - 5.0 * Log10(d), -3.0 - 5.0 * Log10(d)};
 }
 
-double Curve009(const Average& a, double p) {
+inline double Curve009(const Average& a, double p) {
     const MainLobe& lobe = a.lobe;
     if (lobe.d > kLargeD) {
         if (p < lobe.phim) return lobe(p);

@@ -117,27 +117,27 @@ void DeriveNgso(Shape& s) {
     s.phir = d > 100.0 ? 15.85 * std::pow(d, -0.6) : 95.0 / d;
 }
 
-double Curve001(const Shape& s, double p) {
+inline double Curve001(const Shape& s, double p) {
     return p < s.phimin ? s.call.gainMax : ReferenceSideLobes(p);
 }
 
-double Curve002(const Shape& s, double p) {
+inline double Curve002(const Shape& s, double p) {
     if (p < s.phimin) return ModelledMainLobe(s.lobe, s.phir, 32.0, p);
     return ReferenceSideLobes(p);
 }
 
-double Curve003(const Shape& s, double p) {
+inline double Curve003(const Shape& s, double p) {
     return p < s.phimin ? s.call.gainMax : ObjectiveSideLobes(p);
 }
 
-double Curve004(const Shape& s, double p) {
+inline double Curve004(const Shape& s, double p) {
     if (p < s.phimin) return ModelledMainLobe(s.lobe, s.phir, 29.0, p);
     return ObjectiveSideLobes(p);
 }
 
-double Curve005(const Shape& s, double p) { return CoordinationGain(s.coordination, p); }
+inline double Curve005(const Shape& s, double p) { return CoordinationGain(s.coordination, p); }
 
-double Curve006(const Shape& s, double p) {
+inline double Curve006(const Shape& s, double p) {
     const double d = s.call.d;
     const MainLobe& lobe = s.lobe;
     if (p < lobe.phim) return lobe(p);
@@ -226,7 +226,7 @@ Shape007 MakeShape007(double gainMax, double d, double theta) {
             std::max(15.85 * std::pow(d, -0.6), 118.0 * std::pow(d, -1.06))};
 }
 
-double Curve007(const Shape007& c, double p) {
+inline double Curve007(const Shape007& c, double p) {
     const double s = c.s;
     if (p < c.phimin) return c.gainMax;
     if (p <= 7.0) return 29.0 + 3.0 * s - 25.0 * Log10(p);

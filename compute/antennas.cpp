@@ -65,17 +65,13 @@ template <class Kind>
 std::int32_t CreateAntenna(KAM_LibraryId libraryId, const char* patternName,
                            typename Kind::Params values, KAM_AntennaId* antennaId) noexcept {
     constexpr std::int32_t kSpecific = Kind::kSpecificPosition;
-    std::size_t nameLength = 0;
-    if (const std::int32_t bad =
-            EnterByName<Kind>(libraryId, patternName, values.specific, &nameLength);
-        bad != 0) {
-        return bad;
-    }
+    const NameEntry entry = EnterByName<Kind>(libraryId, patternName, values.specific);
+    if (entry.status != 0) return entry.status;
     if (antennaId == nullptr) return ReportStatus(-(kSpecific + 1));
     *antennaId = KAM_NO_ANTENNA;
     ListNode* pattern = nullptr;
     std::int32_t result =
-        ResolvePatternOfLengthAndType(libraryId, patternName, nameLength, Kind::kType, &pattern);
+        ResolvePatternOfLengthAndType(libraryId, patternName, entry.nameLength, Kind::kType, &pattern);
     if (result != 0) return ReportStatus(result);
     if (g_state.inputParamValid != 0) {
         const KAM_PatternInfo& info = PatternInfoOf(pattern);

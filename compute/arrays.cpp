@@ -463,19 +463,15 @@ std::int32_t PatternGainArray(KAM_LibraryId libraryId, const char* patternName,
                               const double* phi, const double* phi0, double* gain,
                               double* gainX, KAM_Status* status) noexcept {
     constexpr std::int32_t kSpecific = Kind::kSpecificPosition;
-    std::size_t nameLength = 0;
-    if (const std::int32_t bad =
-            EnterByName<Kind>(libraryId, patternName, values.specific, &nameLength);
-        bad != 0) {
-        return bad;
-    }
+    const NameEntry entry = EnterByName<Kind>(libraryId, patternName, values.specific);
+    if (entry.status != 0) return entry.status;
     if (const std::int32_t bad = CheckCountAndArrays(count, kSpecific + 1, phi, gain, kSpecific + 4);
         bad != 0) {
         return ReportStatus(bad);
     }
     if (count == 0) return 0;
     const EventBound bound;
-    return GainByName<Kind>(libraryId, patternName, nameLength, values, count, phi, phi0, gain,
+    return GainByName<Kind>(libraryId, patternName, entry.nameLength, values, count, phi, phi0, gain,
                             gainX, status);
 }
 

@@ -19,12 +19,8 @@ std::int32_t PatternGain(KAM_LibraryId libraryId, const char* patternName,
                          typename Kind::Params values, double phi, double phi0,
                          double* gain, double* gainX) noexcept {
     constexpr std::int32_t kSpecific = Kind::kSpecificPosition;
-    std::size_t nameLength = 0;
-    if (const std::int32_t bad =
-            EnterByName<Kind>(libraryId, patternName, values.specific, &nameLength);
-        bad != 0) {
-        return bad;
-    }
+    const NameEntry entry = EnterByName<Kind>(libraryId, patternName, values.specific);
+    if (entry.status != 0) return entry.status;
     if (gain == nullptr) return ReportStatus(-(kSpecific + 3));
     if (gainX == nullptr) return ReportStatus(-(kSpecific + 4));
     *gain = kNoValueDouble;
@@ -32,7 +28,7 @@ std::int32_t PatternGain(KAM_LibraryId libraryId, const char* patternName,
 
     ListNode* pattern = nullptr;
     const std::int32_t found =
-        ResolvePatternOfLengthAndType(libraryId, patternName, nameLength, Kind::kType, &pattern);
+        ResolvePatternOfLengthAndType(libraryId, patternName, entry.nameLength, Kind::kType, &pattern);
     if (found != 0) return ReportStatus(found);
     if (!Kind::HasGain(PatternInfoOf(pattern))) return ReportStatus(KAM_E_GAIN_CORRUPTED);
     Subject<Kind, true> subject(pattern, &values, g_state.inputParamValid != 0, true);

@@ -143,13 +143,21 @@ struct SpaceKind {
 
 // The entry of the by-name exports that initialise (gain, creation, gain
 // arrays): the frame, then LibraryId, name and Specific at the kind's
-// position. 0 with *nameLength, or the status to return (reported).
+// position. status: 0, or the status to return (reported).
+struct NameEntry {
+    std::int32_t status = 0;
+    std::size_t nameLength = 0;
+};
+
 template <class Kind>
-std::int32_t EnterByName(KAM_LibraryId libraryId, const char* patternName, const void* specific,
-                         std::size_t* nameLength) noexcept {
-    if (const std::int32_t frame = EnterFrame(); frame != 0) return frame;
-    return CheckPatternArguments(libraryId, patternName, specific, Kind::kSpecificPosition,
-                                 nameLength);
+NameEntry EnterByName(KAM_LibraryId libraryId, const char* patternName,
+                      const void* specific) noexcept {
+    NameEntry entry;
+    entry.status = EnterFrame();
+    if (entry.status != 0) return entry;
+    entry.status = CheckPatternArguments(libraryId, patternName, specific,
+                                         Kind::kSpecificPosition, &entry.nameLength);
+    return entry;
 }
 
 // ---- The steps of one element ------------------------------------------

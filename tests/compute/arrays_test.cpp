@@ -534,6 +534,15 @@ protected:
         for (fake::PatternConfig& p : Config(kModule).patterns) SetProperties(p, {O, O, O, O, O, O, O, O});
     }
     static constexpr const char* kModule = "fake_arr_a";
+    // The pairs of A_EARTH and A_SPACE, by name and by antenna.
+    std::vector<Pair> BothPatterns(KAM_LibraryId lib, std::vector<KAM_AntennaId>& antennas) {
+        std::vector<Pair> pairs =
+            PairsOf(lib, "A_EARTH", KAM_PATTERN_EARTH, {30, kNoValue, 2, 1e4, 0.5}, antennas);
+        const std::vector<Pair> space = PairsOf(lib, "A_SPACE", KAM_PATTERN_SPACE,
+                                                {30, 2, kNoValue, kNoValue, kNoValue}, antennas);
+        pairs.insert(pairs.end(), space.begin(), space.end());
+        return pairs;
+    }
     fake::PatternConfig& EarthArr() { return Earth(kModule); }
     fake::PatternConfig& SpaceArr() { return Space(kModule); }
     // Gain of A_EARTH for angles 1..n, validation off unless asked.
@@ -562,11 +571,7 @@ TEST_F(ArrayPath, AgreeingArrayPathMatchesTheSingleCalls) {
     }
     const KAM_LibraryId lib = Load(kModule);
     std::vector<KAM_AntennaId> antennas;
-    std::vector<Pair> pairs =
-        PairsOf(lib, "A_EARTH", KAM_PATTERN_EARTH, {30, kNoValue, 2, 1e4, 0.5}, antennas);
-    const std::vector<Pair> space =
-        PairsOf(lib, "A_SPACE", KAM_PATTERN_SPACE, {30, 2, kNoValue, kNoValue, kNoValue}, antennas);
-    pairs.insert(pairs.end(), space.begin(), space.end());
+    const std::vector<Pair> pairs = BothPatterns(lib, antennas);
     UnderEverySwitch([&] {
         for (const Pair& pair : pairs) {
             if (pair.label == "A_EARTH antenna contour") continue;
@@ -594,11 +599,7 @@ TEST_F(ArrayPath, RefusalsOfValidateAllOverQuietAngles) {
     }
     const KAM_LibraryId lib = Load(kModule);
     std::vector<KAM_AntennaId> antennas;
-    std::vector<Pair> pairs =
-        PairsOf(lib, "A_EARTH", KAM_PATTERN_EARTH, {30, kNoValue, 2, 1e4, 0.5}, antennas);
-    const std::vector<Pair> space =
-        PairsOf(lib, "A_SPACE", KAM_PATTERN_SPACE, {30, 2, kNoValue, kNoValue, kNoValue}, antennas);
-    pairs.insert(pairs.end(), space.begin(), space.end());
+    const std::vector<Pair> pairs = BothPatterns(lib, antennas);
     KAM_EnableInputParamValid();
     for (const Pair& pair : pairs) {
         if (!IsContour(pair)) ExpectSameAsSingles(pair, kQuietAngles);
@@ -649,11 +650,7 @@ TEST_F(ArrayPath, DecliningArrayFunctionFallsBackToTheSlots) {
     }
     const KAM_LibraryId lib = Load(kModule);
     std::vector<KAM_AntennaId> antennas;
-    std::vector<Pair> pairs =
-        PairsOf(lib, "A_EARTH", KAM_PATTERN_EARTH, {30, kNoValue, 2, 1e4, 0.5}, antennas);
-    const std::vector<Pair> space =
-        PairsOf(lib, "A_SPACE", KAM_PATTERN_SPACE, {30, 2, kNoValue, kNoValue, kNoValue}, antennas);
-    pairs.insert(pairs.end(), space.begin(), space.end());
+    const std::vector<Pair> pairs = BothPatterns(lib, antennas);
     for (const Pair& pair : pairs) {
         if (pair.label == "A_EARTH antenna contour") continue;
         ExpectSameAsSingles(pair, IsContour(pair) ? kLevels : kAngles);

@@ -26,7 +26,9 @@ std::map<std::string, long> RunWithSubstitute(const std::string& stem, const std
     fs::copy_file(fake::Path(stem), dir / "libKAM_Std.so");
     fs::copy_file(KAM_SUBSTITUTE_HOST, dir / "host");
     std::map<std::string, long> out;
-    std::string command = (dir / "host").string() + " " + module + " " + what;
+    const std::string emulator = KAM_TEST_EMULATOR;
+    std::string command = (emulator.empty() ? "" : emulator + " ") + (dir / "host").string() +
+                          " " + module + " " + what;
     std::FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return out;
     char key[64];

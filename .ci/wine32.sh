@@ -11,14 +11,14 @@ if [ ! -f build/mingw32/CMakeCache.txt ]; then
 fi
 cmake --build --preset mingw32 -j 2
 
-# One wine server with the wine prefix the toolchain names, started outside
-# CTest: a server started by a test would hold that test's output open and be
-# started again for every test.
-export WINEPREFIX=$top/build/mingw32/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-mkdir -p "$WINEPREFIX"
-trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-wineserver -p </dev/null >/dev/null 2>&1
-wine wineboot </dev/null >/dev/null 2>&1
+# shellcheck source=.ci/wine.sh
+source .ci/wine.sh
+if ! wine_runs build/mingw32; then
+    echo "wine32.sh: skipped: 32-bit Windows programs cannot run on this machine" \
+         "(the i686 build and its export table were checked in the earlier stage)"
+    exit 0
+fi
+wine_start build/mingw32
 
 ctest --preset mingw32 -j 2
 
@@ -30,9 +30,8 @@ cmake --build build/mingw32 --target package >"$work/zip.log" 2>&1 || { cat "$wo
 zip=$(ls build/mingw32/kam*.zip)
 (cd "$work" && cmake -E tar xf "$top/$zip")
 folder=$(ls -d "$work"/kam*)
-wine "$folder/kam.exe" demo >"$work/demo.txt"
+"$wine" "$folder/kam.exe" demo >"$work/demo.txt"
 grep -q KAM_Std "$work/demo.txt" || { cat "$work/demo.txt"; echo "wine32.sh: kam.exe demo listed no KAM_Std" >&2; exit 1; }
 echo "wine32.sh: kam.exe demo from $zip ran under wine32"
 
-wineserver -k >/dev/null 2>&1 || true
-trap - EXIT
+wine_stop

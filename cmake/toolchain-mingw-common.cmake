@@ -23,12 +23,21 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
 
-# Tests run under wine (wine32 runs the i686 programs), in a wine prefix of the
-# build folder's own (created on first use, which takes some seconds), with
-# wine's diagnostics silenced and without the .NET and HTML engines.
-find_program(KAM_WINE NAMES wine wine64)
+# Tests run under wine, in a wine prefix of the build folder's own (created on
+# first use, which takes some seconds), with wine's diagnostics silenced and
+# without the .NET and HTML engines. KAM_WINE_NAMES (set by the toolchain
+# before this file) lists the loaders for the target's word size, best first:
+# x86-64 programs take wine64 itself, since the plain `wine` of a multiarch
+# install starts the 32-bit loader, which a kernel without 32-bit support
+# cannot execute; WINELOADER then tells wine that its child processes take
+# the same loader.
+find_program(KAM_WINE NAMES ${KAM_WINE_NAMES} PATHS /usr/lib/wine)
 if(KAM_WINE)
+  set(kam_wine_loader)
+  if(KAM_WINE MATCHES "wine64$")
+    set(kam_wine_loader WINELOADER=${KAM_WINE})
+  endif()
   set(CMAKE_CROSSCOMPILING_EMULATOR
       ${CMAKE_COMMAND} -E env WINEDEBUG=-all WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix
-      "WINEDLLOVERRIDES=mscoree,mshtml=" ${KAM_WINE})
+      "WINEDLLOVERRIDES=mscoree,mshtml=" ${kam_wine_loader} ${KAM_WINE})
 endif()

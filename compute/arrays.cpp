@@ -14,8 +14,14 @@
 namespace kam {
 namespace {
 
-// Elements handled together: the size of every scratch array on the stack.
+// Elements that the steps handle together: the size of their scratch arrays
+// on the stack.
 constexpr std::int32_t kChunk = 256;
+// Elements handed to a library's array function in one call where nothing
+// stands between the caller's arrays and it (the library derives what does
+// not depend on the angle once per call), and the size of the scratch kept
+// for the outputs a caller does not want.
+constexpr std::int32_t kSpan = 2048;
 // What validateAll receives as Phi for every element of a contour chunk.
 constexpr double kValidationPhis[kChunk] = {};
 
@@ -82,19 +88,19 @@ bool AllZero(const KAM_Status* status, std::int32_t n) noexcept {
     return (a | b | c | d) == 0;
 }
 
-// Runs chunk(begin, n, second, statuses) over the elements in chunks, with
+// Runs span(begin, n, second, statuses) over the elements in spans, with
 // stack scratch where the caller wants no second output or no statuses,
 // reports each element's status under the call's bound, and combines them.
-template <class Chunk>
-std::int32_t RunChunks(std::int32_t count, double* second, KAM_Status* statuses,
-                       const Context& context, Chunk&& chunk) noexcept {
+template <class Span>
+std::int32_t RunSpans(std::int32_t count, double* second, KAM_Status* statuses,
+                      const Context& context, Span&& span) noexcept {
     Outcome outcome;
-    double secondScratch[kChunk];
-    KAM_Status statusScratch[kChunk];
-    for (std::int32_t begin = 0; begin < count; begin += kChunk) {
-        const std::int32_t n = std::min(kChunk, count - begin);
+    double secondScratch[kSpan];
+    KAM_Status statusScratch[kSpan];
+    for (std::int32_t begin = 0; begin < count; begin += kSpan) {
+        const std::int32_t n = std::min(kSpan, count - begin);
         KAM_Status* s = statuses != nullptr ? statuses + begin : statusScratch;
-        chunk(begin, n, second != nullptr ? second + begin : secondScratch, s);
+        span(begin, n, second != nullptr ? second + begin : secondScratch, s);
         if (AllZero(s, n)) [[likely]] continue;
         for (std::int32_t j = 0; j < n; ++j) {
             if (s[j] == 0) [[likely]] continue;
@@ -104,6 +110,16 @@ std::int32_t RunChunks(std::int32_t count, double* second, KAM_Status* statuses,
         }
     }
     return outcome.Result();
+}
+
+// chunk(offset, n) over the n elements of a span, kChunk at a time.
+template <class Chunk>
+void ForChunks(std::int32_t n, Chunk&& chunk) noexcept {
+    for (std::int32_t begin = 0; begin < n; begin += kChunk) chunk(begin, std::min(kChunk, n - begin));
+}
+
+const double* Offset(const double* values, std::int32_t begin) noexcept {
+    return values != nullptr ? values + begin : nullptr;
 }
 
 // The elements of a chunk still open after a step, and their inputs laid
@@ -319,6 +335,29 @@ void GainChunk(Subject<Kind>& s, const AngleWindows& windows, Declined& declined
     }
 }
 
+// A span of a gain call whose pattern has array functions. Where every
+// element passes the host's checks quietly and no validateAll runs, the
+// library's array function takes the whole span on the caller's arrays;
+// otherwise (or where it declines) the span goes chunk by chunk.
+template <class Kind>
+void GainSpan(Subject<Kind>& s, const AngleWindows& windows, Declined& declined, std::int32_t n,
+              const double* phi, const double* phi0, double* gain, double* gainX,
+              KAM_Status* status, const Context& context) noexcept {
+    if (Kind::HasGainArray(s.Arrays()) && !declined.gain && Kind::HasGain(s.Info()) &&
+        !(s.Validating() && Kind::HasValidateAll(s.Info())) &&
+        QuietChunk(s, windows, n, phi, phi0)) [[likely]] {
+        std::fill(gain, gain + n, 0.0);
+        std::fill(gainX, gainX + n, 0.0);
+        context.Keep();
+        if (Kind::GainArray(s.Arrays(), s.Fresh(), n, phi, phi0, gain, gainX, status) == 0) return;
+        declined.gain = true;
+    }
+    ForChunks(n, [&](std::int32_t begin, std::int32_t m) {
+        GainChunk(s, windows, declined, m, phi + begin, Offset(phi0, begin), gain + begin,
+                  gainX + begin, status + begin, context);
+    });
+}
+
 template <class Kind>
 bool HasGainArrays(const Subject<Kind>& s) noexcept {
     return Kind::HasGainArray(s.Arrays()) ||
@@ -334,20 +373,20 @@ std::int32_t GainElements(Subject<Kind>& s, std::int32_t count, const double* ph
     Declined declined;
     const bool arrays = HasGainArrays(s);
     const AngleWindows windows(s.Properties());
-    return RunChunks(count, gainX, status, context,
-                     [&](std::int32_t begin, std::int32_t n, double* gx, KAM_Status* st) {
-                         const double* p0 = phi0 != nullptr ? phi0 + begin : nullptr;
-                         if (arrays) {
-                             GainChunk(s, windows, declined, n, phi + begin, p0, gain + begin,
-                                       gx, st, context);
-                             return;
-                         }
-                         for (std::int32_t j = 0; j < n; ++j) {
-                             context.Keep();
-                             st[j] = GainElement<Kind>(s, phi[begin + j], At(p0, j), &gain[begin + j],
-                                                 &gx[j]);
-                         }
-                     });
+    return RunSpans(count, gainX, status, context,
+                    [&](std::int32_t begin, std::int32_t n, double* gx, KAM_Status* st) {
+                        const double* p0 = Offset(phi0, begin);
+                        if (arrays) {
+                            GainSpan(s, windows, declined, n, phi + begin, p0, gain + begin, gx,
+                                     st, context);
+                            return;
+                        }
+                        for (std::int32_t j = 0; j < n; ++j) {
+                            context.Keep();
+                            st[j] = GainElement<Kind>(s, phi[begin + j], At(p0, j),
+                                                      &gain[begin + j], &gx[j]);
+                        }
+                    });
 }
 
 // A contour chunk whose pattern has array functions.
@@ -410,20 +449,23 @@ std::int32_t ContourElements(Subject<SpaceKind>& s, std::int32_t count, const do
     Declined declined;
     const bool arrays = SpaceKind::HasContourArray(s.Arrays()) ||
                         (s.Validating() && SpaceKind::HasValidateAllArray(s.Arrays()));
-    return RunChunks(count, phiX, status, context,
-                     [&](std::int32_t begin, std::int32_t n, double* px, KAM_Status* st) {
-                         const double* p0 = phi0 != nullptr ? phi0 + begin : nullptr;
-                         if (arrays) {
-                             ContourChunk(s, declined, n, gainRel + begin, p0, phi + begin, px,
-                                          st, context);
-                             return;
-                         }
-                         for (std::int32_t j = 0; j < n; ++j) {
-                             context.Keep();
-                             st[j] = ContourElement(s, gainRel[begin + j], At(p0, j),
-                                                    &phi[begin + j], &px[j]);
-                         }
-                     });
+    return RunSpans(count, phiX, status, context,
+                    [&](std::int32_t begin, std::int32_t n, double* px, KAM_Status* st) {
+                        const double* p0 = Offset(phi0, begin);
+                        if (arrays) {
+                            ForChunks(n, [&](std::int32_t b, std::int32_t m) {
+                                ContourChunk(s, declined, m, gainRel + begin + b,
+                                             Offset(p0, b), phi + begin + b, px + b, st + b,
+                                             context);
+                            });
+                            return;
+                        }
+                        for (std::int32_t j = 0; j < n; ++j) {
+                            context.Keep();
+                            st[j] = ContourElement(s, gainRel[begin + j], At(p0, j),
+                                                   &phi[begin + j], &px[j]);
+                        }
+                    });
 }
 
 // By pattern name: one lookup, then every element.

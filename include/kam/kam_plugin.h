@@ -157,11 +157,13 @@ KAM_PLUGIN_API KAM_Status KAM_CALL LIP_GetLibraryInfo(KAM_LibraryInfo* info);
  * the matching per-point slot, called with the same scalar inputs and the
  * i-th angle (level), would leave in its outputs, and that slot's status into
  * status[i]; it queues through the event sink the events the slot would queue
- * (KAM keeps only the first event of each code per exported call). phi, phi0,
- * gainRel are the caller's arrays and are never written; phi0 may be null,
- * meaning the NoValue double for every element. Every output array is
- * non-null and holds count elements. The scalar inputs point to KAM's copies,
- * as for the slots.
+ * (KAM keeps only the first event of each code per exported call). Where it
+ * computes a finite value by other arithmetic than the slot's (a faster
+ * logarithm, say), it stays within 1e-12 dB (degrees) of the slot's value;
+ * statuses are always the slot's. phi, phi0, gainRel are the caller's arrays
+ * and are never written; phi0 may be null, meaning the NoValue double for
+ * every element. Every output array is non-null and holds count elements.
+ * The scalar inputs point to KAM's copies, as for the slots.
  *
  * The result says who computed: 0 when the function did (every element
  * written); anything else declines the call, and KAM evaluates it with the
@@ -172,7 +174,7 @@ KAM_PLUGIN_API KAM_Status KAM_CALL LIP_GetLibraryInfo(KAM_LibraryInfo* info);
  * KAM runs its own checks first (argument checks, the lookup, the checks of
  * the antenna parameters once per call, the angle checks per element) and
  * hands an array function only the elements still open, in their order, in
- * chunks of at most a few hundred: count is never the caller's whole count.
+ * spans of at most a few thousand: count is never more than that.
  * The scalar inputs are KAM's copy of the call's values (for an antenna, its
  * own record), the same for every element of the call. Where an array
  * function's results differ from its slot's, KAM passes them on as they are:

@@ -3,7 +3,9 @@
 // contour level) once, then hands a per-element step to the elements it was
 // given: the one angle of a slot call, or every angle of an array call. Both
 // paths run the same inline code, so they give the same statuses and the
-// same bytes.
+// same bytes, but for the logarithm of the angle in a curve: a body's steps
+// take Angles::Log, which for every element of an array call is ArrayLog10
+// (within two units in the last place of log10).
 #pragma once
 
 #include <cstdint>
@@ -61,6 +63,7 @@ private:
 // The one angle of a gain slot. A step takes (phi, phi0, gain, gainX), as
 // the slot received them, and returns the slot's status.
 struct OneAngle {
+    using Log = SlotLog10;  // the logarithm its curves take
     double* phi;
     double* phi0;
     double* gain;
@@ -78,6 +81,7 @@ struct OneAngle {
 // The angles of a gain array function: each element is handed over as the
 // host hands a slot its copies (outputs at 0.0, an absent Phi0 as NoValue).
 struct AngleArray {
+    using Log = ArrayLog10;  // the logarithm its curves take, in every element
     std::int32_t count;
     const double* phi;
     const double* phi0;
@@ -91,8 +95,9 @@ struct AngleArray {
     }
     // A co-polar body whose only per-element check is that of Phi (given
     // and finite) hands over, besides its step, ready() (true once every
-    // check that does not depend on the angle has passed) and value(p), the
-    // gain its step hands to Deliver for the folded angle p. Elements then
+    // check that does not depend on the angle has passed) and
+    // value(p, log10), the gain its step hands to Deliver for the folded
+    // angle p. Elements then
     // take the step until ready(), and afterwards, wherever Phi is a number
     // of at most 360 degrees and Deliver accepts the value, get what Deliver
     // writes; any other element takes the step.
@@ -116,7 +121,7 @@ struct AngleArray {
             double p = std::fabs(in[i]);
             if (p <= kFoldLimit) [[likely]] {
                 if (p > 180.0) p = kFoldLimit - p;
-                const double g = value(p);
+                const double g = value(p, Log{});
                 if (Deliverable(p, g)) [[likely]] {
                     out[i] = g;
                     outX[i] = noValue;

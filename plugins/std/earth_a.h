@@ -112,18 +112,20 @@ inline Coordination MakeCoordination(const MainLobe& lobe, bool large) {
     if (large) return {lobe, 15.85 * std::pow(d, -0.6), 32.0, -10.0};
     return {lobe, 100.0 / d, 52.0 - 10.0 * Log10(d), 10.0 - 10.0 * Log10(d)};
 }
-inline double CoordinationGain(const Coordination& c, double p) {
+template <class Log>
+inline double CoordinationGain(const Coordination& c, double p, Log log10) {
     if (p < c.lobe.phim) return c.lobe(p);
     if (p < c.phir) return c.lobe.g1;
-    if (p < 48.0) return c.near - 25.0 * Log10(p);
+    if (p < 48.0) return c.near - 25.0 * log10(p);
     return c.far;
 }
 
 // Wide-angle envelope of 006 (d > 100) and 011 from phir on:
 // 29 - 25 log phi below 10, 34 - 30 log phi below 34.1, then -12, -7, -12.
-inline double WideAngleEnvelope(double p) {
-    if (p < 10.0) return 29.0 - 25.0 * Log10(p);
-    if (p < 34.1) return 34.0 - 30.0 * Log10(p);
+template <class Log>
+inline double WideAngleEnvelope(double p, Log log10) {
+    if (p < 10.0) return 29.0 - 25.0 * log10(p);
+    if (p < 34.1) return 34.0 - 30.0 * log10(p);
     if (p < 80.0) return -12.0;
     if (p < 120.0) return -7.0;
     return -12.0;

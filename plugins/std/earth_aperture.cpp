@@ -66,10 +66,10 @@ std::int32_t DeriveAperture(const char* name, const Domain& domain, Mode mode, I
 }
 
 // The gain of a pattern of this family: the inputs, Phi, then (once)
-// derive, which ends the checks and fills what the curve needs; then
-// deliver(p, gain, gainX) at the folded angle. A co-polar pattern also hands
-// over value(p), the gain deliver hands to Deliver, for the array's plain
-// loop; pass nullptr for a pattern with a cross-polar curve.
+// derive, which ends the checks and fills what the curve needs; then, at the
+// folded angle p, a co-polar pattern's value(p, log10) goes to Deliver (and
+// the array's plain loop takes value too), while a pattern with a cross-polar
+// curve passes nullptr for value and writes both with deliver(p, gain, gainX).
 template <class Angles, class DeriveStep, class Delivery, class Value>
 KAM_Status GainEach(const char* name, std::int32_t read, const Angles& angles,
                     DeriveStep derive, Delivery deliver, Value value) {
@@ -79,7 +79,11 @@ KAM_Status GainEach(const char* name, std::int32_t read, const Angles& angles,
         if (s >= 0) s = NeedValue(name, "Phi", phi);
         if (s >= 0) s = once();
         if (s < 0) return Fail(s, gain, gainX);
-        return deliver(FoldAngle(*phi), gain, gainX);
+        const double p = FoldAngle(*phi);
+        if constexpr (std::is_null_pointer_v<Value>)
+            return deliver(p, gain, gainX);
+        else
+            return Deliver(name, p, value(p, typename Angles::Log{}), gain, gainX);
     };
     if constexpr (std::is_null_pointer_v<Value>)
         return angles(step);
@@ -98,7 +102,8 @@ Research MakeResearch(double g0, double d) {
     return {g0, phi0, phi0 * std::sqrt(20.0 / 3.0), std::pow(10.0, (49.0 - g0) / 25.0)};
 }
 
-inline double Curve010(const Research& r, double p) {
+template <class Log>
+inline double Curve010(const Research& r, double p, Log log10) {
     const double g0 = r.g0;
     const double t = p / r.phi0;
     if (r.phi1 <= r.phi2) {
@@ -107,7 +112,7 @@ inline double Curve010(const Research& r, double p) {
     } else if (p < r.phi2) {
         return g0 - 3.0 * t * t;
     }
-    if (p < 48.0) return 29.0 - 25.0 * Log10(p);
+    if (p < 48.0) return 29.0 - 25.0 * log10(p);
     if (p < 80.0) return -13.0;
     if (p < 120.0) return -8.0;
     return -13.0;
@@ -137,10 +142,7 @@ struct Body010 {
                 if (s >= 0) r = MakeResearch(kamstd::ApertureGain(in.eta, in.call.d), in.call.d);
                 return s;
             },
-            [&](double p, double* gain, double* gainX) {
-                return Deliver(kName010, p, Curve010(r, p), gain, gainX);
-            },
-            [&](double p) { return Curve010(r, p); });
+            nullptr, [&](double p, auto log10) { return Curve010(r, p, log10); });
     }
 };
 
@@ -153,10 +155,11 @@ struct Astronomy {
     double phir;
 };
 
-inline double Curve011(const Astronomy& a, double p) {
+template <class Log>
+inline double Curve011(const Astronomy& a, double p, Log log10) {
     if (p < a.lobe.phim) return a.lobe(p);
     if (p < a.phir) return a.lobe.g1;
-    return WideAngleEnvelope(p);
+    return WideAngleEnvelope(p, log10);
 }
 
 // After the checks of the family: the main lobe of Gmax against G1.
@@ -193,10 +196,7 @@ struct Body011 {
                 if (s >= 0) a.phir = 15.85 * std::pow(a.lobe.d, -0.6);
                 return s;
             },
-            [&](double p, double* gain, double* gainX) {
-                return Deliver(kName011, p, Curve011(a, p), gain, gainX);
-            },
-            [&](double p) { return Curve011(a, p); });
+            nullptr, [&](double p, auto log10) { return Curve011(a, p, log10); });
     }
 };
 

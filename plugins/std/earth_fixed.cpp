@@ -28,7 +28,8 @@ constexpr const char* kName009 = "FSAVG_009_V1";
 double G1(double d) { return 2.0 + 15.0 * Log10(d); }
 
 // A gain call of 008 or 009: the inputs, Phi, then (once) D/lambda, the
-// domain and the main lobe, which fill what the curve needs.
+// domain and the main lobe, which fill what the curve needs; curve(p, log10)
+// gives the gain.
 template <class Angles, class Finish, class Curve>
 KAM_Status GainEach(const char* name, std::int32_t read, const Angles& angles, Finish finish,
                     Curve curve) {
@@ -40,7 +41,7 @@ KAM_Status GainEach(const char* name, std::int32_t read, const Angles& angles, F
             if (s >= 0) s = once();
             if (s < 0) return Fail(s, gain, gainX);
             const double p = FoldAngle(*phi);
-            return Deliver(name, p, curve(p), gain, gainX);
+            return Deliver(name, p, curve(p, typename Angles::Log{}), gain, gainX);
         },
         [&] { return read == 0 && once.Passed(); }, curve);
 }
@@ -68,12 +69,13 @@ Peak MakePeak(const MainLobe& lobe, double frequency) {
     return peak;
 }
 
-inline double Curve008(const Peak& peak, double p) {
-    if (peak.high) return CoordinationGain(peak.coordination, p);
+template <class Log>
+inline double Curve008(const Peak& peak, double p, Log log10) {
+    if (peak.high) return CoordinationGain(peak.coordination, p, log10);
     const MainLobe& lobe = peak.coordination.lobe;
     if (p < lobe.phim) return lobe(p);
     if (p < peak.coordination.phir) return lobe.g1;  // 100 / d
-    if (p < peak.phiEnd) return peak.near - 25.0 * Log10(p);
+    if (p < peak.phiEnd) return peak.near - 25.0 * log10(p);
     return peak.far;
 }
 
@@ -117,7 +119,7 @@ struct Body008 {
                 if (s >= 0) peak = MakePeak(lobe, call.frequency);
                 return s;
             },
-            [&](double p) { return Curve008(peak, p); });
+            [&](double p, auto log10) { return Curve008(peak, p, log10); });
     }
 };
 
@@ -135,18 +137,19 @@ Average MakeAverage(const MainLobe& lobe) {
     return {lobe, 12.02 * std::pow(d, -0.6), 39.0 - 5.0 * Log10(d), -3.0 - 5.0 * Log10(d)};
 }
 
-inline double Curve009(const Average& a, double p) {
+template <class Log>
+inline double Curve009(const Average& a, double p, Log log10) {
     const MainLobe& lobe = a.lobe;
     if (lobe.d > kLargeD) {
         if (p < lobe.phim) return lobe(p);
         if (p < a.phir) return lobe.g1;  // below max(phim, phir)
-        if (p < 48.0) return 29.0 - 25.0 * Log10(p);
+        if (p < 48.0) return 29.0 - 25.0 * log10(p);
         return -13.0;
     }
     // When GainMax equals G1, phim is 0 and the side-lobe term would be
     // infinite at boresight; there the main lobe's own value, GainMax, holds.
     if (p < lobe.phim || p <= 0.0) return lobe(p);
-    if (p < 48.0) return a.near - 25.0 * Log10(p);
+    if (p < 48.0) return a.near - 25.0 * log10(p);
     return a.far;
 }
 
@@ -183,7 +186,7 @@ struct Body009 {
                 if (s >= 0) average = MakeAverage(lobe);
                 return s;
             },
-            [&](double p) { return Curve009(average, p); });
+            [&](double p, auto log10) { return Curve009(average, p, log10); });
     }
 };
 

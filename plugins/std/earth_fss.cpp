@@ -47,16 +47,18 @@ double ReferencePhiMin(double d) {
 }
 
 // Reference side lobes, from phimin on.
-double ReferenceSideLobes(double p) { return p < 48.0 ? 32.0 - 25.0 * Log10(p) : -10.0; }
+template <class Log>
+double ReferenceSideLobes(double p, Log log10) { return p < 48.0 ? 32.0 - 25.0 * log10(p) : -10.0; }
 
 // Edge of the flat main region of the design objective.
 double ObjectivePhiMin(double d) { return std::max(1.0, 100.0 / d); }
 
 // Design-objective side lobes, from phimin on.
-double ObjectiveSideLobes(double p) {
-    if (p <= 20.0) return 29.0 - 25.0 * Log10(p);
+template <class Log>
+double ObjectiveSideLobes(double p, Log log10) {
+    if (p <= 20.0) return 29.0 - 25.0 * log10(p);
     if (p <= 26.3) return -3.5;
-    if (p <= 48.0) return 32.0 - 25.0 * Log10(p);
+    if (p <= 48.0) return 32.0 - 25.0 * log10(p);
     return -10.0;
 }
 
@@ -64,10 +66,11 @@ double ObjectiveSideLobes(double p) {
 double MainLobePhiR(double d) { return d >= 100.0 ? 15.85 * std::pow(d, -0.6) : 100.0 / d; }
 
 // Main-lobe model of 002 and 004 below phimin: ML, G1, then peak - 25 log phi.
-double ModelledMainLobe(const MainLobe& lobe, double phir, double peak, double p) {
+template <class Log>
+double ModelledMainLobe(const MainLobe& lobe, double phir, double peak, double p, Log log10) {
     if (p < lobe.phim) return lobe(p);
     if (p < phir) return lobe.g1;
-    return peak - 25.0 * Log10(p);
+    return peak - 25.0 * log10(p);
 }
 
 // ---- Slots ---------------------------------------------------------------
@@ -91,8 +94,13 @@ struct Simple {
     double (*g1)(double d);
     // Fills phimin, phir and the coordination envelope as the curve needs.
     void (*derive)(Shape& shape);
-    // The gain at p.
-    double (*gain)(const Shape& shape, double p);
+    // The gain at p, with the slots' logarithm and with the array loops'.
+    double (*slotGain)(const Shape& shape, double p, SlotLog10 log10);
+    double (*arrayGain)(const Shape& shape, double p, ArrayLog10 log10);
+    double Gain(const Shape& s, double p, SlotLog10 log10) const { return slotGain(s, p, log10); }
+    double Gain(const Shape& s, double p, ArrayLog10 log10) const {
+        return arrayGain(s, p, log10);
+    }
 };
 
 double G1Reference(double d) { return 2.0 + 15.0 * Log10(d); }
@@ -117,47 +125,60 @@ void DeriveNgso(Shape& s) {
     s.phir = d > 100.0 ? 15.85 * std::pow(d, -0.6) : 95.0 / d;
 }
 
-inline double Curve001(const Shape& s, double p) {
-    return p < s.phimin ? s.call.gainMax : ReferenceSideLobes(p);
+template <class Log>
+inline double Curve001(const Shape& s, double p, Log log10) {
+    return p < s.phimin ? s.call.gainMax : ReferenceSideLobes(p, log10);
 }
 
-inline double Curve002(const Shape& s, double p) {
-    if (p < s.phimin) return ModelledMainLobe(s.lobe, s.phir, 32.0, p);
-    return ReferenceSideLobes(p);
+template <class Log>
+inline double Curve002(const Shape& s, double p, Log log10) {
+    if (p < s.phimin) return ModelledMainLobe(s.lobe, s.phir, 32.0, p, log10);
+    return ReferenceSideLobes(p, log10);
 }
 
-inline double Curve003(const Shape& s, double p) {
-    return p < s.phimin ? s.call.gainMax : ObjectiveSideLobes(p);
+template <class Log>
+inline double Curve003(const Shape& s, double p, Log log10) {
+    return p < s.phimin ? s.call.gainMax : ObjectiveSideLobes(p, log10);
 }
 
-inline double Curve004(const Shape& s, double p) {
-    if (p < s.phimin) return ModelledMainLobe(s.lobe, s.phir, 29.0, p);
-    return ObjectiveSideLobes(p);
+template <class Log>
+inline double Curve004(const Shape& s, double p, Log log10) {
+    if (p < s.phimin) return ModelledMainLobe(s.lobe, s.phir, 29.0, p, log10);
+    return ObjectiveSideLobes(p, log10);
 }
 
-inline double Curve005(const Shape& s, double p) { return CoordinationGain(s.coordination, p); }
+template <class Log>
+inline double Curve005(const Shape& s, double p, Log log10) {
+    return CoordinationGain(s.coordination, p, log10);
+}
 
-inline double Curve006(const Shape& s, double p) {
+template <class Log>
+inline double Curve006(const Shape& s, double p, Log log10) {
     const double d = s.call.d;
     const MainLobe& lobe = s.lobe;
     if (p < lobe.phim) return lobe(p);
     if (d > 100.0) {
         if (p < s.phir) return lobe.g1;
-        return WideAngleEnvelope(p);
+        return WideAngleEnvelope(p, log10);
     }
     if (p < s.phir) return lobe.g1;
-    if (p <= 33.1) return 29.0 - 25.0 * Log10(p);
+    if (p <= 33.1) return 29.0 - 25.0 * log10(p);
     if (p <= 80.0) return -9.0;
     if (d <= 25.0) return -5.0;
     return p <= 120.0 ? -4.0 : -9.0;
 }
 
-constexpr Simple k001 = {kName001, kReferenceDomain, nullptr, DeriveReference, Curve001};
-constexpr Simple k002 = {kName002, kReferenceDomain, G1Reference, DeriveReferenceModel, Curve002};
-constexpr Simple k003 = {kName003, kObjectiveDomain, nullptr, DeriveObjective, Curve003};
-constexpr Simple k004 = {kName004, kObjectiveDomain, G1Objective, DeriveObjectiveModel, Curve004};
-constexpr Simple k005 = {kName005, kCoordinationDomain, G1Reference, DeriveCoordination, Curve005};
-constexpr Simple k006 = {kName006, kNgsoDomain, G1Ngso, DeriveNgso, Curve006};
+constexpr Simple k001 = {kName001, kReferenceDomain, nullptr, DeriveReference, Curve001,
+                         Curve001};
+constexpr Simple k002 = {kName002, kReferenceDomain, G1Reference, DeriveReferenceModel, Curve002,
+                         Curve002};
+constexpr Simple k003 = {kName003, kObjectiveDomain, nullptr, DeriveObjective, Curve003,
+                         Curve003};
+constexpr Simple k004 = {kName004, kObjectiveDomain, G1Objective, DeriveObjectiveModel, Curve004,
+                         Curve004};
+constexpr Simple k005 = {kName005, kCoordinationDomain, G1Reference, DeriveCoordination, Curve005,
+                         Curve005};
+constexpr Simple k006 = {kName006, kNgsoDomain, G1Ngso, DeriveNgso, Curve006, Curve006};
 
 // validateInput: inputs, D/lambda, domain, then GainMax against G1.
 std::int32_t ValidateSimple(const Simple& pattern, double* gainMax, double* diameter,
@@ -195,7 +216,7 @@ struct SimpleBody {
             kPattern.derive(shape);
             return 0;
         });
-        const auto value = [&](double p) { return kPattern.gain(shape, p); };
+        const auto value = [&](double p, auto log10) { return kPattern.Gain(shape, p, log10); };
         return angles(
             [&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
                 std::int32_t s = read;
@@ -203,7 +224,7 @@ struct SimpleBody {
                 if (s >= 0) s = derive();
                 if (s < 0) return Fail(s, gain, gainX);
                 const double p = FoldAngle(*phi);
-                return Deliver(kPattern.name, p, value(p), gain, gainX);
+                return Deliver(kPattern.name, p, value(p, typename Angles::Log{}), gain, gainX);
             },
             [&] { return read == 0 && derive.Passed(); }, value);
     }
@@ -226,13 +247,14 @@ Shape007 MakeShape007(double gainMax, double d, double theta) {
             std::max(15.85 * std::pow(d, -0.6), 118.0 * std::pow(d, -1.06))};
 }
 
-inline double Curve007(const Shape007& c, double p) {
+template <class Log>
+inline double Curve007(const Shape007& c, double p, Log log10) {
     const double s = c.s;
     if (p < c.phimin) return c.gainMax;
-    if (p <= 7.0) return 29.0 + 3.0 * s - 25.0 * Log10(p);
+    if (p <= 7.0) return 29.0 + 3.0 * s - 25.0 * log10(p);
     if (p <= 9.2) return 7.9 + 3.0 * s * (9.2 - p) / 2.2;
-    if (c.d >= 46.8) return p <= 48.0 ? 32.0 - 25.0 * Log10(p) : -10.0;
-    if (p <= 30.2) return 32.0 - 25.0 * Log10(p);
+    if (c.d >= 46.8) return p <= 48.0 ? 32.0 - 25.0 * log10(p) : -10.0;
+    if (p <= 30.2) return 32.0 - 25.0 * log10(p);
     return p <= 70.0 ? -5.0 : 0.0;
 }
 
@@ -268,7 +290,7 @@ struct Body007 {
             if (s >= 0) shape = MakeShape007(call.gainMax, call.d, theta);
             return s;
         });
-        const auto value = [&](double p) { return Curve007(shape, p); };
+        const auto value = [&](double p, auto log10) { return Curve007(shape, p, log10); };
         return angles(
             [&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
                 double p = 0.0;
@@ -276,7 +298,7 @@ struct Body007 {
                 if (s >= 0) s = OffAxis(kName007, phi, p);
                 if (s >= 0) s = derive();
                 if (s < 0) return Fail(s, gain, gainX);
-                return Deliver(kName007, p, value(p), gain, gainX);
+                return Deliver(kName007, p, value(p, typename Angles::Log{}), gain, gainX);
             },
             [&] { return read == 0 && derive.Passed(); }, value);
     }

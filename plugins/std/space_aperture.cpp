@@ -95,7 +95,7 @@ struct TaylorBody {
         Taylor t{};
         std::int32_t read = NeedValue(kTaylor, "GainMax", gainMax);
         if (read == 0) read = LoadTaylor(specific, GainValid(), &t);
-        const auto value = [&](double p) {
+        const auto value = [&](double p, auto) {
             const double u = p <= 90.0 ? t.umax * std::sin(p * kDegree) : t.umax;
             return *gainMax + TaylorRel(&t, u);
         };
@@ -105,7 +105,7 @@ struct TaylorBody {
                 if (s == 0) s = NeedValue(kTaylor, "Phi", phi);
                 if (s != 0) return Fail(s, gain, gainX);
                 const double p = FoldAngle(*phi);
-                return Deliver(kTaylor, p, value(p), gain, gainX);
+                return Deliver(kTaylor, p, value(p, typename Angles::Log{}), gain, gainX);
             },
             [&] { return read == 0; }, value);
     }

@@ -147,14 +147,14 @@ struct FitBody {
     template <class Angles>
     static KAM_Status Gain(double* gainMax, double*, void*, const Angles& angles) {
         const std::int32_t read = NeedValue(f.name, "GainMax", gainMax);
-        const auto value = [&](double p) { return *gainMax + FitRelative(f, p); };
+        const auto value = [&](double p, auto) { return *gainMax + FitRelative(f, p); };
         return angles(
             [&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
                 std::int32_t s = read;
                 if (s == 0) s = NeedValue(f.name, "Phi", phi);
                 if (s != 0) return Fail(s, gain, gainX);
                 const double p = FoldAngle(*phi);
-                return Deliver(f.name, p, value(p), gain, gainX);
+                return Deliver(f.name, p, value(p, typename Angles::Log{}), gain, gainX);
             },
             [&] { return read == 0; }, value);
     }

@@ -16,10 +16,13 @@
 #include <vector>
 
 #include "std/std_harness.h"
+#include "support/agreement.h"
 
 namespace {
 
 using namespace stdtest;  // kNoValue, kNaN, kInf, Events, Library, SlotTest
+using testsupport::AgreesWithSlot;
+using testsupport::SameBits;
 
 constexpr double kDenormal = 4.9406564584124654e-324;
 
@@ -152,7 +155,6 @@ void ExpectSameEvents(const std::vector<CapturedEvent>& array,
     }
 }
 
-bool SameBytes(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 // What one run of a pattern's slot over many elements gives.
 struct Run {
@@ -168,9 +170,9 @@ void ExpectSameRun(const Run& array, const Run& slots, const char* what) {
     for (std::size_t i = 0; i < slots.status.size(); ++i) {
         EXPECT_EQ(array.status[i], slots.status[i]) << "element " << i;
         if (!slots.value.empty()) {
-            EXPECT_TRUE(SameBytes(array.value[i], slots.value[i]))
+            EXPECT_TRUE(AgreesWithSlot(array.value[i], slots.value[i]))
                 << "element " << i << ": " << array.value[i] << " vs " << slots.value[i];
-            EXPECT_TRUE(SameBytes(array.valueX[i], slots.valueX[i]))
+            EXPECT_TRUE(AgreesWithSlot(array.valueX[i], slots.valueX[i]))
                 << "element " << i << ": " << array.valueX[i] << " vs " << slots.valueX[i];
         }
     }
@@ -444,8 +446,8 @@ TEST_F(ArrayPath, FailingElementsQueueOneEventPerCode) {
     ASSERT_EQ(p.gain.earth(&gainMax, &diameter, &frequency, &efficiency, KAM_NOVALUE_STRUCT, &x,
                            &x0, &g, &gx),
               0);
-    EXPECT_TRUE(SameBytes(gain[0], g));
-    EXPECT_TRUE(SameBytes(gainX[0], gx));
+    EXPECT_TRUE(AgreesWithSlot(gain[0], g));
+    EXPECT_TRUE(SameBits(gainX[0], gx));
 }
 
 // A check that does not depend on the angle but comes after the angle's own

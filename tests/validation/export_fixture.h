@@ -17,6 +17,7 @@
 #include "fake_control.h"
 #include "fake_paths.h"
 #include "kam/kam.h"
+#include "support/agreement.h"
 
 namespace exptest {
 
@@ -54,8 +55,7 @@ inline void SetProperties(fake::PatternConfig& pattern, std::initializer_list<st
     for (std::int32_t c : codes) pattern.paramProperties[i++] = c;
 }
 
-// Bitwise equality, so that NaN payloads and signed zeros count.
-inline bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+using testsupport::SameBits;
 
 class ExportTest : public ::testing::Test {
 protected:

@@ -1,6 +1,7 @@
 // The single parameter checks: the limit table at every bound, special
 // values, property codes, messages as printf would write them, the GainRel
 // and contour-output checks, and the overflow guard of the messages.
+#include <algorithm>
 #include <cfloat>
 #include <clocale>
 #include <cmath>
@@ -499,6 +500,38 @@ TEST_F(ValidationTest, MessagesIgnoreTheLocale) {
               (std::vector<std::string>{
                   "TL Valid. GainMax (7.00500e+02) is out of limits [0.00000e+00,7.00000e+02].",
                   "Output PhiX (1.90250e+02) is greater than 180 degrees."}));
+}
+
+// The window an array call asks of all its angles at once must answer what
+// IsQuietDouble answers of each: one value that is not quiet, at any place
+// in a run of quiet ones (inside a block of the fast check or in its tail),
+// makes the whole run not quiet.
+TEST(QuietWindow, AgreesWithTheSingleValueCheckAtEveryPosition) {
+    const double noValue = kam::kNoValueDouble;
+    for (std::int32_t code : {R, O, N}) {
+        for (int index : {static_cast<int>(KAM_PARAM_PHI), static_cast<int>(KAM_PARAM_PHI0)}) {
+            const kam::QuietWindow window(index, code);
+            const kam::ParameterLimit& row = kam::kParameterLimitTable[index];
+            const double lo = std::max(row.hardMin, row.softMin);
+            const double hi = std::min(row.hardMax, row.softMax);
+            const double quiet = code == N ? noValue : (lo + hi) / 2;
+            const double probes[] = {kNaN, kInf, -kInf, noValue, std::nextafter(lo, -kInf),
+                                     std::nextafter(hi, kInf), lo, hi, quiet};
+            for (int n : {1, 7, 8, 9, 16, 23}) {
+                for (double probe : probes) {
+                    for (int at = 0; at < n; ++at) {
+                        std::vector<double> values(n, quiet);
+                        values[at] = probe;
+                        bool expected = true;
+                        for (double v : values) expected &= kam::IsQuietDouble(index, code, v);
+                        EXPECT_EQ(window.All(values.data(), n), expected)
+                            << "code " << code << " index " << index << " n " << n << " at "
+                            << at << " value " << probe;
+                    }
+                }
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -46,21 +46,30 @@ double ReferencePhiMin(double d) {
     return d >= 50.0 ? std::max(1.0, 100.0 / d) : std::max(2.0, 114.0 * std::pow(d, -1.09));
 }
 
-// Reference side lobes, from phimin on.
-template <class Log>
-double ReferenceSideLobes(double p, Log log10) { return p < 48.0 ? 32.0 - 25.0 * log10(p) : -10.0; }
+// Reference side lobes, from phimin on; kPeak is where the main-lobe model's
+// last segment (kPeak - 25 log phi) starts, the side lobes' own first segment.
+struct ReferenceSideLobes {
+    static constexpr double kPeak = 32.0;
+    template <class Log>
+    double operator()(double p, Log log10) const {
+        return p < 48.0 ? 32.0 - 25.0 * log10(p) : -10.0;
+    }
+};
 
 // Edge of the flat main region of the design objective.
 double ObjectivePhiMin(double d) { return std::max(1.0, 100.0 / d); }
 
-// Design-objective side lobes, from phimin on.
-template <class Log>
-double ObjectiveSideLobes(double p, Log log10) {
-    if (p <= 20.0) return 29.0 - 25.0 * log10(p);
-    if (p <= 26.3) return -3.5;
-    if (p <= 48.0) return 32.0 - 25.0 * log10(p);
-    return -10.0;
-}
+// Design-objective side lobes, from phimin on (kPeak as above).
+struct ObjectiveSideLobes {
+    static constexpr double kPeak = 29.0;
+    template <class Log>
+    double operator()(double p, Log log10) const {
+        if (p <= 20.0) return 29.0 - 25.0 * log10(p);
+        if (p <= 26.3) return -3.5;
+        if (p <= 48.0) return 32.0 - 25.0 * log10(p);
+        return -10.0;
+    }
+};
 
 // phir' of the main-lobe models of 002 and 004.
 double MainLobePhiR(double d) { return d >= 100.0 ? 15.85 * std::pow(d, -0.6) : 100.0 / d; }
@@ -125,26 +134,17 @@ void DeriveNgso(Shape& s) {
     s.phir = d > 100.0 ? 15.85 * std::pow(d, -0.6) : 95.0 / d;
 }
 
-template <class Log>
-inline double Curve001(const Shape& s, double p, Log log10) {
-    return p < s.phimin ? s.call.gainMax : ReferenceSideLobes(p, log10);
+// 001 and 003: GainMax up to phimin, then the side lobes.
+template <class SideLobes, class Log>
+inline double FlatMainLobeCurve(const Shape& s, double p, Log log10) {
+    return p < s.phimin ? s.call.gainMax : SideLobes{}(p, log10);
 }
 
-template <class Log>
-inline double Curve002(const Shape& s, double p, Log log10) {
-    if (p < s.phimin) return ModelledMainLobe(s.lobe, s.phir, 32.0, p, log10);
-    return ReferenceSideLobes(p, log10);
-}
-
-template <class Log>
-inline double Curve003(const Shape& s, double p, Log log10) {
-    return p < s.phimin ? s.call.gainMax : ObjectiveSideLobes(p, log10);
-}
-
-template <class Log>
-inline double Curve004(const Shape& s, double p, Log log10) {
-    if (p < s.phimin) return ModelledMainLobe(s.lobe, s.phir, 29.0, p, log10);
-    return ObjectiveSideLobes(p, log10);
+// 002 and 004: the main-lobe model up to phimin, then the side lobes.
+template <class SideLobes, class Log>
+inline double ModelledMainLobeCurve(const Shape& s, double p, Log log10) {
+    if (p < s.phimin) return ModelledMainLobe(s.lobe, s.phir, SideLobes::kPeak, p, log10);
+    return SideLobes{}(p, log10);
 }
 
 template <class Log>
@@ -168,14 +168,18 @@ inline double Curve006(const Shape& s, double p, Log log10) {
     return p <= 120.0 ? -4.0 : -9.0;
 }
 
-constexpr Simple k001 = {kName001, kReferenceDomain, nullptr, DeriveReference, Curve001,
-                         Curve001};
-constexpr Simple k002 = {kName002, kReferenceDomain, G1Reference, DeriveReferenceModel, Curve002,
-                         Curve002};
-constexpr Simple k003 = {kName003, kObjectiveDomain, nullptr, DeriveObjective, Curve003,
-                         Curve003};
-constexpr Simple k004 = {kName004, kObjectiveDomain, G1Objective, DeriveObjectiveModel, Curve004,
-                         Curve004};
+constexpr Simple k001 = {kName001, kReferenceDomain, nullptr, DeriveReference,
+                         FlatMainLobeCurve<ReferenceSideLobes>,
+                         FlatMainLobeCurve<ReferenceSideLobes>};
+constexpr Simple k002 = {kName002, kReferenceDomain, G1Reference, DeriveReferenceModel,
+                         ModelledMainLobeCurve<ReferenceSideLobes>,
+                         ModelledMainLobeCurve<ReferenceSideLobes>};
+constexpr Simple k003 = {kName003, kObjectiveDomain, nullptr, DeriveObjective,
+                         FlatMainLobeCurve<ObjectiveSideLobes>,
+                         FlatMainLobeCurve<ObjectiveSideLobes>};
+constexpr Simple k004 = {kName004, kObjectiveDomain, G1Objective, DeriveObjectiveModel,
+                         ModelledMainLobeCurve<ObjectiveSideLobes>,
+                         ModelledMainLobeCurve<ObjectiveSideLobes>};
 constexpr Simple k005 = {kName005, kCoordinationDomain, G1Reference, DeriveCoordination, Curve005,
                          Curve005};
 constexpr Simple k006 = {kName006, kNgsoDomain, G1Ngso, DeriveNgso, Curve006, Curve006};

@@ -261,6 +261,16 @@ bool HostChecks(Subject<Kind>& s, const AngleWindows& windows, Open& open, std::
     return false;
 }
 
+// The outputs of a gain array function as it receives them: 0.0, unless the
+// library writes every element itself.
+template <class Kind>
+void ClearGainOutputs(const Subject<Kind>& s, std::int32_t n, double* gain,
+                      double* gainX) noexcept {
+    if (s.ArraysWriteOutputs()) return;
+    std::fill(gain, gain + n, 0.0);
+    std::fill(gainX, gainX + n, 0.0);
+}
+
 // NoValue in the outputs of the elements of a quiet chunk that a step closed.
 void CloseOutputs(std::int32_t n, const KAM_Status* status, double* gain,
                   double* gainX) noexcept {
@@ -294,8 +304,7 @@ void GainChunk(Subject<Kind>& s, const AngleWindows& windows, Declined& declined
     // caller's own arrays, its statuses are the elements'.
     if (Kind::HasGainArray(s.Arrays()) && !declined.gain && open.count == n &&
         ((quiet && !validated) || AllZero(status, n))) [[likely]] {
-        std::fill(gain, gain + n, 0.0);
-        std::fill(gainX, gainX + n, 0.0);
+        ClearGainOutputs(s, n, gain, gainX);
         context.Keep();
         if (Kind::GainArray(s.Arrays(), s.Fresh(), n, phi, phi0, gain, gainX, status) == 0) {
             return;
@@ -306,8 +315,7 @@ void GainChunk(Subject<Kind>& s, const AngleWindows& windows, Declined& declined
     if (Kind::HasGainArray(s.Arrays()) && !declined.gain) {
         double g[kChunk], gx[kChunk];
         KAM_Status found[kChunk];
-        std::fill(g, g + open.count, 0.0);
-        std::fill(gx, gx + open.count, 0.0);
+        ClearGainOutputs(s, open.count, g, gx);
         open.Lay(n, phi, phi0);
         context.Keep();
         if (Kind::GainArray(s.Arrays(), s.Fresh(), open.count, open.inA, open.inB, g, gx,
@@ -346,8 +354,7 @@ void GainSpan(Subject<Kind>& s, const AngleWindows& windows, Declined& declined,
     if (Kind::HasGainArray(s.Arrays()) && !declined.gain && Kind::HasGain(s.Info()) &&
         !(s.Validating() && Kind::HasValidateAll(s.Info())) &&
         QuietChunk(s, windows, n, phi, phi0)) [[likely]] {
-        std::fill(gain, gain + n, 0.0);
-        std::fill(gainX, gainX + n, 0.0);
+        ClearGainOutputs(s, n, gain, gainX);
         context.Keep();
         if (Kind::GainArray(s.Arrays(), s.Fresh(), n, phi, phi0, gain, gainX, status) == 0) return;
         declined.gain = true;
@@ -408,8 +415,10 @@ void ContourChunk(Subject<SpaceKind>& s, Declined& declined, std::int32_t n,
     if (SpaceKind::HasContourArray(s.Arrays()) && !declined.contour) {
         double a[kChunk], ax[kChunk];
         KAM_Status found[kChunk];
-        std::fill(a, a + open.count, kNoValueDouble);
-        std::fill(ax, ax + open.count, kNoValueDouble);
+        if (!s.ArraysWriteOutputs()) {
+            std::fill(a, a + open.count, kNoValueDouble);
+            std::fill(ax, ax + open.count, kNoValueDouble);
+        }
         open.Lay(n, gainRel, phi0);
         context.Keep();
         if (SpaceKind::ContourArray(s.Arrays(), s.Fresh(), open.count, open.inA, open.inB, a, ax,

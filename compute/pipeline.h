@@ -177,22 +177,30 @@ public:
     // By name, many elements: the call's values, copied.
     Subject(const ListNode* pattern, const Params& values, bool validate) noexcept
         requires(!kOnce)
-        : info_(&PatternInfoOf(pattern)), arrays_(&ArraySlotsOf(pattern)), base_(values),
+        : info_(&PatternInfoOf(pattern)), arrays_(&ArraySlotsOf(pattern)),
+          arrayFlags_(ArrayFlagsOf(pattern)), base_(values),
           params_(&work_), byName_(true), validate_(validate) {}
     // By name, one element: the call's own copy of its values, worked on in
     // place.
     Subject(const ListNode* pattern, Params* values, bool validate, bool byName) noexcept
         requires(kOnce)
-        : info_(&PatternInfoOf(pattern)), arrays_(&ArraySlotsOf(pattern)), params_(values),
+        : info_(&PatternInfoOf(pattern)), arrays_(&ArraySlotsOf(pattern)),
+          arrayFlags_(ArrayFlagsOf(pattern)), params_(values),
           byName_(byName), validate_(validate) {}
     // By antenna: the antenna's record.
     Subject(const ListNode* pattern, Params* record, bool validate) noexcept
         requires(!kOnce)
-        : info_(&PatternInfoOf(pattern)), arrays_(&ArraySlotsOf(pattern)), params_(record),
+        : info_(&PatternInfoOf(pattern)), arrays_(&ArraySlotsOf(pattern)),
+          arrayFlags_(ArrayFlagsOf(pattern)), params_(record),
           byName_(false), validate_(validate) {}
 
     const KAM_PatternInfo& Info() const noexcept { return *info_; }
     const KAM_PatternArraySlots& Arrays() const noexcept { return *arrays_; }
+    // True when the array functions write every output element themselves,
+    // so that their outputs need not be set first.
+    bool ArraysWriteOutputs() const noexcept {
+        return (arrayFlags_ & KAM_ARRAY_WRITES_OUTPUTS) != 0;
+    }
     const std::int32_t* Properties() const noexcept { return info_->paramProperties; }
     bool Validating() const noexcept { return validate_; }
     bool ByName() const noexcept { return byName_; }
@@ -249,6 +257,7 @@ private:
     using Copy = std::conditional_t<kOnce, std::monostate, Params>;
     const KAM_PatternInfo* info_;
     const KAM_PatternArraySlots* arrays_;
+    std::uint32_t arrayFlags_;
     [[no_unique_address]] Copy base_{};
     [[no_unique_address]] Copy work_{};
     Params* params_;

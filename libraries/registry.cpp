@@ -4,6 +4,7 @@
 // and walk the tree only when the index is not available.
 #include "libraries/registry.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <cstring>
@@ -209,7 +210,7 @@ int LoadPatternLibrary(const char* fileName, KAM_LibraryId* id) noexcept {
     if (info.gainValidTarget != nullptr) *info.gainValidTarget = g_state.gainValid;
 
     if (id != nullptr) *id = library->handle;
-    return hasArrays ? RegisterPatterns(library, arrays.slots, arrays.slotCount)
+    return hasArrays ? RegisterPatterns(library, arrays.slots, arrays.slotCount, arrays.flags)
                      : RegisterPatterns(library);
 }
 
@@ -227,8 +228,12 @@ int ReadArrayInfo(void* module, KAM_ArrayInfo* info) noexcept {
         filled->slotCount < 0 || (filled->slotCount > 0 && filled->slots == nullptr)) {
         return KAM_E_INTERNAL;
     }
+    // What lies beyond the module's own record stays zero (its flags, say,
+    // when it was built before they existed).
+    const std::size_t known = std::min(static_cast<std::size_t>(filled->structSize),
+                                       sizeof(KAM_ArrayInfo));
     std::memset(info, 0, sizeof *info);
-    std::memcpy(info, room, kArrayInfoMinimum);
+    std::memcpy(info, room, known);
     return 0;
 }
 
@@ -237,7 +242,7 @@ int ReadArrayInfo(void* module, KAM_ArrayInfo* info) noexcept {
 // first null gain (or when a positive count comes with no array), the
 // patterns before it staying registered; -2003 when a node cannot be made.
 int RegisterPatterns(ListNode* library, const KAM_PatternArraySlots* arrays,
-                     std::int32_t arrayCount) noexcept {
+                     std::int32_t arrayCount, std::uint32_t arrayFlags) noexcept {
     if (!IsPackage(library) || library->payload == nullptr ||
         library->payloadSize < sizeof(KAM_LibraryInfo)) {
         return KAM_E_UNKNOWN_LIBRARY;
@@ -253,7 +258,10 @@ int RegisterPatterns(ListNode* library, const KAM_PatternArraySlots* arrays,
         std::memset(&copy, 0, sizeof copy);
         std::memcpy(&copy.info, &source, sizeof copy.info);
         TerminateField(copy.info.name, sizeof copy.info.name);
-        if (arrays != nullptr && i < arrayCount) copy.arrays = arrays[i];
+        if (arrays != nullptr && i < arrayCount) {
+            copy.arrays = arrays[i];
+            copy.arrayFlags = arrayFlags;
+        }
         ListNode* pattern = nullptr;
         int status =
             AddChild(library, NodeKind::Pattern, sizeof copy, &copy, copy.info.name, &pattern);

@@ -19,10 +19,12 @@ inline const KAM_LibraryInfo& LibraryInfoOf(const ListNode* package) noexcept {
 }
 // Payload of a PATTERN node: the library's PatternInfo, byte for byte, and
 // the array functions its library handed over for it (all null when the
-// library has no array path).
+// library has no array path) with the flags of its array path
+// (KAM_ARRAY_..., 0 without one).
 struct PatternRecord {
     KAM_PatternInfo info;
     KAM_PatternArraySlots arrays;
+    std::uint32_t arrayFlags;
 };
 inline const KAM_PatternInfo& PatternInfoOf(const ListNode* pattern) noexcept {
     return *static_cast<const KAM_PatternInfo*>(pattern->payload);
@@ -30,15 +32,18 @@ inline const KAM_PatternInfo& PatternInfoOf(const ListNode* pattern) noexcept {
 inline const KAM_PatternArraySlots& ArraySlotsOf(const ListNode* pattern) noexcept {
     return static_cast<const PatternRecord*>(pattern->payload)->arrays;
 }
+inline std::uint32_t ArrayFlagsOf(const ListNode* pattern) noexcept {
+    return static_cast<const PatternRecord*>(pattern->payload)->arrayFlags;
+}
 
 // Loads and registers a pattern library ("KAM_Std.dll" takes the standard
 // module). Sets *id to none first; see the status list of KAM_AddLibrary.
 int LoadPatternLibrary(const char* fileName, KAM_LibraryId* id) noexcept;
 // 0 or the first failure (-2004, -3006, -2003). arrays: the library's array
 // path (slotCount records, each belonging to the pattern of its index), or
-// nullptr when it has none.
+// nullptr when it has none; arrayFlags: its KAM_ARRAY_... flags.
 int RegisterPatterns(ListNode* library, const KAM_PatternArraySlots* arrays = nullptr,
-                     std::int32_t arrayCount = 0) noexcept;
+                     std::int32_t arrayCount = 0, std::uint32_t arrayFlags = 0) noexcept;
 // Asks a module for its optional array path (LIP_GetArrayInfo): 0 with the
 // record, or non-zero when the module has none, declines, or describes it
 // with a record too small to hold the slots, a negative slot count, or no

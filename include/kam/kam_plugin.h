@@ -181,7 +181,7 @@ KAM_PLUGIN_API KAM_Status KAM_CALL LIP_GetLibraryInfo(KAM_LibraryInfo* info);
  * keeping them equal is the library's part of the contract. */
 
 /* gain[i], gainX[i]: what the gain slot leaves in its outputs, which start at
- * 0.0 for every element. */
+ * 0.0 for every element (unless the library sets KAM_ARRAY_WRITES_OUTPUTS). */
 typedef KAM_Status (KAM_CALL *KAM_EarthGainArrayFn)(double* gainMax, double* diameter,
                                                     double* frequency, double* efficiency,
                                                     void* specific, int32_t count,
@@ -206,7 +206,8 @@ typedef KAM_Status (KAM_CALL *KAM_SpaceValidateAllArrayFn)(double* gainMax, doub
                                                            const double* phi0,
                                                            KAM_Status* status);
 /* phi[i], phiX[i]: what the contour slot leaves in its outputs, which hold the
- * NoValue double on entry for every element. */
+ * NoValue double on entry for every element (unless the library sets
+ * KAM_ARRAY_WRITES_OUTPUTS). */
 typedef KAM_Status (KAM_CALL *KAM_ContourArrayFn)(double* beamlet, void* specific,
                                                   int32_t count, const double* gainRel,
                                                   const double* phi0, double* phi,
@@ -233,17 +234,27 @@ typedef struct KAM_PatternArraySlots {
     KAM_ContourArraySlot contour;
 } KAM_PatternArraySlots;
 
+/* KAM_ArrayInfo.flags. KAM_ARRAY_WRITES_OUTPUTS: every array function of the
+ * library writes every element of its outputs itself (each of its elements
+ * ends in what the slot would write, failures included), so KAM hands them
+ * over as they are instead of setting them to 0.0 (NoValue) first: on entry
+ * they may hold anything. Bits KAM does not know are ignored. */
+#define KAM_ARRAY_WRITES_OUTPUTS 0x1u
+
 /* What LIP_GetArrayInfo fills (zeroed by KAM beforehand, with room to spare
  * for a larger record). slots[i] belongs to LibraryInfo.patterns[i]; patterns
  * beyond slotCount have no array path, and slots beyond patternCount are not
  * read. structSize is sizeof(KAM_ArrayInfo) as the library was built, so that
- * the record can grow: KAM reads no field beyond it. A structSize too small
- * to hold slots, a negative slotCount, or null slots with a positive count
- * mean no array path. The slots are copied once, at registration. */
+ * the record can grow: KAM reads no field beyond it (a library built before
+ * flags existed gives a structSize that ends at slots, and its flags count as
+ * 0). A structSize too small to hold slots, a negative slotCount, or null
+ * slots with a positive count mean no array path. The record is read once,
+ * at registration, and the slots are copied then. */
 typedef struct KAM_ArrayInfo {
     int32_t structSize;
     int32_t slotCount;
     const KAM_PatternArraySlots* slots;
+    uint32_t flags; /* KAM_ARRAY_... bits */
 } KAM_ArrayInfo;
 
 typedef KAM_Status (KAM_CALL *KAM_GetArrayInfoFn)(KAM_ArrayInfo* info);
@@ -299,7 +310,9 @@ KAM_STATIC_ASSERT(offsetof(KAM_PatternInfo, name) == 24, "PatternInfo.name");
 KAM_STATIC_ASSERT(offsetof(KAM_PatternInfo, type) == 296, "PatternInfo.type");
 KAM_STATIC_ASSERT(offsetof(KAM_PatternInfo, specificSize) == 332, "PatternInfo.specificSize");
 KAM_STATIC_ASSERT(offsetof(KAM_PatternInfo, validateInput) == 336, "PatternInfo.validateInput");
+KAM_STATIC_ASSERT(offsetof(KAM_ArrayInfo, slots) == 8, "ArrayInfo.slots");
 #if UINTPTR_MAX == 0xFFFFFFFFu
+KAM_STATIC_ASSERT(offsetof(KAM_ArrayInfo, flags) == 12, "ArrayInfo.flags");
 KAM_STATIC_ASSERT(sizeof(KAM_LibraryInfo) == 440, "LibraryInfo is 440 bytes");
 KAM_STATIC_ASSERT(offsetof(KAM_LibraryInfo, patterns) == 412, "LibraryInfo.patterns");
 KAM_STATIC_ASSERT(offsetof(KAM_LibraryInfo, specificParDefCount) == 416,
@@ -322,6 +335,7 @@ KAM_STATIC_ASSERT(offsetof(KAM_PatternInfo, paramProperties) == 352,
 KAM_STATIC_ASSERT(offsetof(KAM_PatternInfo, specificStructId) == 384,
                   "PatternInfo.specificStructId");
 #elif UINTPTR_MAX == 0xFFFFFFFFFFFFFFFFu
+KAM_STATIC_ASSERT(offsetof(KAM_ArrayInfo, flags) == 16, "ArrayInfo.flags");
 KAM_STATIC_ASSERT(sizeof(KAM_LibraryInfo) == 472, "LibraryInfo is 472 bytes");
 KAM_STATIC_ASSERT(offsetof(KAM_LibraryInfo, patterns) == 416, "LibraryInfo.patterns");
 KAM_STATIC_ASSERT(offsetof(KAM_LibraryInfo, specificParDefCount) == 424,

@@ -8,6 +8,7 @@
 // (within two units in the last place of log10).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "std.h"
@@ -60,6 +61,21 @@ private:
     bool done_ = false;
 };
 
+// The gain of a co-polar curve at the folded angle p, from the state its
+// body derives once per call: fn(state, p, log10), where fn holds no state
+// of its own (the array loops call it on a copy of the state).
+template <class State, class Fn>
+struct Curve {
+    const State& state;
+    Fn fn;
+    template <class Log>
+    double operator()(double p, Log log10) const {
+        return fn(state, p, log10);
+    }
+};
+template <class State, class Fn>
+Curve(const State&, Fn) -> Curve<State, Fn>;
+
 // The one angle of a gain slot. A step takes (phi, phi0, gain, gainX), as
 // the slot received them, and returns the slot's status.
 struct OneAngle {
@@ -95,14 +111,13 @@ struct AngleArray {
     }
     // A co-polar body whose only per-element check is that of Phi (given
     // and finite) hands over, besides its step, ready() (true once every
-    // check that does not depend on the angle has passed) and
-    // value(p, log10), the gain its step hands to Deliver for the folded
-    // angle p. Elements then
-    // take the step until ready(), and afterwards, wherever Phi is a number
-    // of at most 360 degrees and Deliver accepts the value, get what Deliver
-    // writes; any other element takes the step.
-    template <class Step, class Ready, class Value>
-    KAM_Status operator()(Step&& step, Ready&& ready, Value&& value) const {
+    // check that does not depend on the angle has passed) and its Curve,
+    // the gain its step hands to Deliver for the folded angle p. Elements
+    // then take the step until ready(), and afterwards, wherever Phi is a
+    // number of at most 360 degrees and Deliver accepts the value, get what
+    // Deliver writes; any other element takes the step.
+    template <class Step, class Ready, class State, class Fn>
+    KAM_Status operator()(Step&& step, Ready&& ready, const Curve<State, Fn>& curve) const {
         std::int32_t i = 0;
         for (; i < count && !ready(); ++i) One(step, i);
         const double* __restrict in = phi;
@@ -117,11 +132,19 @@ struct AngleArray {
             for (; i < count; ++i) One(step, i);
             return 0;
         }
+        // The loop works on a copy of the state the body derived: the copy is
+        // the loop's own, so its fields stay in registers (the body's state
+        // is seen by other calls, and every store to the outputs would make
+        // the compiler load it again).
+        const State state = curve.state;
+        const Fn fn = curve.fn;
         for (; i < count; ++i) {
             double p = std::fabs(in[i]);
             if (p <= kFoldLimit) [[likely]] {
-                if (p > 180.0) p = kFoldLimit - p;
-                const double g = value(p, Log{});
+                // FoldAngle without a branch: 360 - p is exact from 180 on,
+                // and larger than p below it.
+                p = std::min(p, kFoldLimit - p);
+                const double g = fn(state, p, Log{});
                 if (Deliverable(p, g)) [[likely]] {
                     out[i] = g;
                     outX[i] = noValue;
@@ -132,6 +155,14 @@ struct AngleArray {
             One(step, i);
         }
         return 0;
+    }
+
+    // A curve given as value(p, log10) alone, whose state is the value's own.
+    template <class Step, class Ready, class Value>
+    KAM_Status operator()(Step&& step, Ready&& ready, const Value& value) const {
+        return (*this)(step, ready, Curve{value, [](const Value& v, double p, auto log10) {
+                                              return v(p, log10);
+                                          }});
     }
 
 private:

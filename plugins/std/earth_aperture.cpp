@@ -142,7 +142,7 @@ struct Body010 {
                 if (s >= 0) r = MakeResearch(kamstd::ApertureGain(in.eta, in.call.d), in.call.d);
                 return s;
             },
-            nullptr, [&](double p, auto log10) { return Curve010(r, p, log10); });
+            nullptr, Curve{r, [](const Research& c, double p, auto log10) { return Curve010(c, p, log10); }});
     }
 };
 
@@ -196,7 +196,7 @@ struct Body011 {
                 if (s >= 0) a.phir = 15.85 * std::pow(a.lobe.d, -0.6);
                 return s;
             },
-            nullptr, [&](double p, auto log10) { return Curve011(a, p, log10); });
+            nullptr, Curve{a, [](const Astronomy& c, double p, auto log10) { return Curve011(c, p, log10); }});
     }
 };
 

@@ -119,7 +119,7 @@ struct Body008 {
                 if (s >= 0) peak = MakePeak(lobe, call.frequency);
                 return s;
             },
-            [&](double p, auto log10) { return Curve008(peak, p, log10); });
+            Curve{peak, [](const Peak& c, double p, auto log10) { return Curve008(c, p, log10); }});
     }
 };
 
@@ -186,7 +186,7 @@ struct Body009 {
                 if (s >= 0) average = MakeAverage(lobe);
                 return s;
             },
-            [&](double p, auto log10) { return Curve009(average, p, log10); });
+            Curve{average, [](const Average& c, double p, auto log10) { return Curve009(c, p, log10); }});
     }
 };
 

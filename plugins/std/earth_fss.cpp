@@ -220,7 +220,7 @@ struct SimpleBody {
             kPattern.derive(shape);
             return 0;
         });
-        const auto value = [&](double p, auto log10) { return kPattern.Gain(shape, p, log10); };
+        const Curve value{shape, [](const Shape& c, double p, auto log10) { return kPattern.Gain(c, p, log10); }};
         return angles(
             [&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
                 std::int32_t s = read;
@@ -294,7 +294,7 @@ struct Body007 {
             if (s >= 0) shape = MakeShape007(call.gainMax, call.d, theta);
             return s;
         });
-        const auto value = [&](double p, auto log10) { return Curve007(shape, p, log10); };
+        const Curve value{shape, [](const Shape007& c, double p, auto log10) { return Curve007(c, p, log10); }};
         return angles(
             [&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
                 double p = 0.0;

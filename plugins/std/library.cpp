@@ -134,6 +134,7 @@ KAM_PLUGIN_API KAM_Status KAM_CALL LIP_GetArrayInfo(KAM_ArrayInfo* info) {
     std::memset(info, 0, sizeof *info);
     info->structSize = static_cast<std::int32_t>(sizeof *info);
     info->slotCount = c.patternCount;
+    info->flags = KAM_ARRAY_WRITES_OUTPUTS;  // every step ends in Fail or Deliver
     info->slots = c.arrays;
     return 0;
 }

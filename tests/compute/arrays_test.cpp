@@ -4,6 +4,8 @@
 // and without an array path; argument positions, empty and negative counts,
 // optional arrays, and an antenna deleted from inside a slot.
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <limits>
 #include <map>
@@ -741,6 +743,47 @@ TEST_F(ArrayPath, RegistrationReadsTheArrayInfoWithCare) {
         EXPECT_EQ(earthArrays, c.earthArrays ? 1u : 0u);
         EXPECT_EQ(spaceArrays, c.spaceArrays ? 1u : 0u);
         EXPECT_EQ(Calls("gain").size(), (c.earthArrays ? 0u : 2u) + (c.spaceArrays ? 0u : 2u));
+    }
+}
+
+// KAM_ARRAY_WRITES_OUTPUTS: the host hands such a library's array functions
+// the outputs as they are. The fake's gain array function writes nothing, so
+// the caller's gain shows what the host left there: the caller's own values
+// with the flag, 0.0 without it, and 0.0 where the flag lies beyond the
+// record's structSize (a library built before flags existed).
+TEST_F(ArrayPath, OutputsAreSetFirstUnlessTheLibraryWritesThemAll) {
+    const std::int32_t withoutFlags = static_cast<std::int32_t>(offsetof(KAM_ArrayInfo, flags));
+    const struct {
+        const char* label;
+        std::uint32_t flags;
+        std::int32_t structSize;  // 0: as built
+        bool setFirst;
+    } cases[] = {
+        {"flag", KAM_ARRAY_WRITES_OUTPUTS, 0, false},
+        {"no flag", 0, 0, true},
+        {"flag beyond the record", KAM_ARRAY_WRITES_OUTPUTS, withoutFlags, true},
+        {"other bits only", ~KAM_ARRAY_WRITES_OUTPUTS, 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        fake::Reset();
+        for (fake::PatternConfig& p : Config(kModule).patterns)
+            SetProperties(p, {O, O, O, O, O, O, O, O});
+        Config(kModule).arrayInfo.flags = c.flags;
+        Config(kModule).arrayInfo.overrideStructSize = c.structSize != 0;
+        Config(kModule).arrayInfo.structSize = c.structSize;
+        const KAM_LibraryId lib = Load(kModule);
+        const int n = 600;  // more than one chunk
+        for (bool validate : {false, true}) {
+            validate ? KAM_EnableInputParamValid() : KAM_DisableInputParamValid();
+            std::vector<double> gain(n, 42.0), gainX(n, 43.0);
+            EXPECT_EQ(EarthArray(lib, n, gain.data(), gainX.data(), nullptr), 0);
+            EXPECT_EQ(Calls("gain").size(), 0u);
+            for (int i = 0; i < n; i += 97) {
+                EXPECT_EQ(gain[i], c.setFirst ? 0.0 : 42.0) << i;
+                EXPECT_EQ(gainX[i], c.setFirst ? 0.0 : 43.0) << i;
+            }
+        }
     }
 }
 

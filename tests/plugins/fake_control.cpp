@@ -263,6 +263,7 @@ KAM_Status OnGetArrayInfo(const char* module, KAM_ArrayInfo* info, const ArrayTa
     info->slotCount = cfg.arrayInfo.overrideSlotCount ? cfg.arrayInfo.slotCount
                                                       : static_cast<std::int32_t>(count);
     info->slots = cfg.arrayInfo.nullSlots ? nullptr : slots.data();
+    info->flags = cfg.arrayInfo.flags;
     return 0;
 }
 

@@ -102,6 +102,7 @@ struct ArrayInfoConfig {
     bool overrideSlotCount = false;  // else one record per pattern
     std::int32_t slotCount = 0;
     bool nullSlots = false;
+    std::uint32_t flags = 0;  // written even where structSize ends before it
 };
 
 struct EntryConfig {

@@ -323,6 +323,9 @@ TEST_F(ArrayPath, RecordCoversTheCatalogue) {
     ASSERT_EQ(LIP_GetArrayInfo(&info), 0);
     EXPECT_EQ(info.structSize, static_cast<int32_t>(sizeof(KAM_ArrayInfo)));
     ASSERT_EQ(info.slotCount, lib.patternCount);
+    // The sweeps above start every output at -1.0: what the flag's promise
+    // (every element written) has to survive.
+    EXPECT_NE(info.flags & KAM_ARRAY_WRITES_OUTPUTS, 0u);
     ASSERT_NE(info.slots, nullptr);
     EXPECT_EQ(LIP_GetArrayInfo(nullptr), 0);
     for (int i = 0; i < lib.patternCount; ++i) {

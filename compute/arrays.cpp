@@ -261,8 +261,10 @@ bool HostChecks(Subject<Kind>& s, const AngleWindows& windows, Open& open, std::
     return false;
 }
 
-// The outputs of a gain array function as it receives them: 0.0, unless the
-// library writes every element itself.
+// The outputs of a gain array function that works on the caller's arrays, as
+// it receives them: 0.0, unless the library writes every element itself.
+// (Where the host lays the elements out in arrays of its own, and reads them
+// back, it always sets them first.)
 template <class Kind>
 void ClearGainOutputs(const Subject<Kind>& s, std::int32_t n, double* gain,
                       double* gainX) noexcept {
@@ -315,7 +317,8 @@ void GainChunk(Subject<Kind>& s, const AngleWindows& windows, Declined& declined
     if (Kind::HasGainArray(s.Arrays()) && !declined.gain) {
         double g[kChunk], gx[kChunk];
         KAM_Status found[kChunk];
-        ClearGainOutputs(s, open.count, g, gx);
+        std::fill(g, g + open.count, 0.0);  // the host's own arrays, set whatever the flags
+        std::fill(gx, gx + open.count, 0.0);
         open.Lay(n, phi, phi0);
         context.Keep();
         if (Kind::GainArray(s.Arrays(), s.Fresh(), open.count, open.inA, open.inB, g, gx,
@@ -415,10 +418,8 @@ void ContourChunk(Subject<SpaceKind>& s, Declined& declined, std::int32_t n,
     if (SpaceKind::HasContourArray(s.Arrays()) && !declined.contour) {
         double a[kChunk], ax[kChunk];
         KAM_Status found[kChunk];
-        if (!s.ArraysWriteOutputs()) {
-            std::fill(a, a + open.count, kNoValueDouble);
-            std::fill(ax, ax + open.count, kNoValueDouble);
-        }
+        std::fill(a, a + open.count, kNoValueDouble);
+        std::fill(ax, ax + open.count, kNoValueDouble);
         open.Lay(n, gainRel, phi0);
         context.Keep();
         if (SpaceKind::ContourArray(s.Arrays(), s.Fresh(), open.count, open.inA, open.inB, a, ax,

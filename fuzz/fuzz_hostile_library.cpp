@@ -278,6 +278,7 @@ KAM_Status KAM_CALL GetArrayInfo(KAM_ArrayInfo* info) {
     info->structSize = size < 200 ? static_cast<std::int32_t>(sizeof *info) : in.Int32();
     info->slotCount = Count(in, kMaxPatterns + 2);
     info->slots = nullptr;
+    info->flags = in.Bit() ? KAM_ARRAY_WRITES_OUTPUTS : 0u;
     if (info->slotCount > 0 && info->slotCount <= kMaxPatterns + 2 && !in.OneIn(16)) {
         std::vector<KAM_PatternArraySlots>& slots = g_arraySlots.emplace_back(static_cast<std::size_t>(info->slotCount));
         const std::vector<KAM_PatternInfo>& patterns = g_handed.back().patterns;

@@ -236,9 +236,9 @@ typedef struct KAM_PatternArraySlots {
 
 /* KAM_ArrayInfo.flags. KAM_ARRAY_WRITES_OUTPUTS: every array function of the
  * library writes every element of its outputs itself (each of its elements
- * ends in what the slot would write, failures included), so KAM hands them
- * over as they are instead of setting them to 0.0 (NoValue) first: on entry
- * they may hold anything. Bits KAM does not know are ignored. */
+ * ends in what the slot would write, failures included), so KAM may hand
+ * them over as they are instead of setting them to 0.0 (NoValue) first: on
+ * entry they may hold anything. Bits KAM does not know are ignored. */
 #define KAM_ARRAY_WRITES_OUTPUTS 0x1u
 
 /* What LIP_GetArrayInfo fills (zeroed by KAM beforehand, with room to spare

@@ -21,7 +21,7 @@ constexpr std::int32_t kChunk = 256;
 // stands between the caller's arrays and it (the library derives what does
 // not depend on the angle once per call), and the size of the scratch kept
 // for the outputs a caller does not want.
-constexpr std::int32_t kSpan = 2048;
+constexpr std::int32_t kSpan = 1024;
 // What validateAll receives as Phi for every element of a contour chunk.
 constexpr double kValidationPhis[kChunk] = {};
 

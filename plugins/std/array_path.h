@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <type_traits>
 
+#include "piecewise.h"
 #include "std.h"
 
 namespace kamstd {
@@ -138,23 +140,46 @@ struct AngleArray {
         // the compiler load it again).
         const State state = curve.state;
         const Fn fn = curve.fn;
-        for (; i < count; ++i) {
-            double p = std::fabs(in[i]);
-            if (p <= kFoldLimit) [[likely]] {
-                // FoldAngle without a branch: 360 - p is exact from 180 on,
-                // and larger than p below it.
-                p = std::min(p, kFoldLimit - p);
-                const double g = fn(state, p, Log{});
-                if (Deliverable(p, g)) [[likely]] {
-                    out[i] = g;
-                    outX[i] = noValue;
-                    result[i] = 0;
-                    continue;
+        // A curve of pieces goes to the vector unit where there is one: it
+        // takes the angles it can, and hands back a group of them at a time
+        // (or the tail) for the loop below.
+        constexpr bool kPieces = std::is_same_v<State, Piecewise>;
+        const bool vector = kPieces && HasVectorUnit();
+        while (i < count) {
+            std::int32_t end = count;
+            if constexpr (kPieces) {
+                if (vector) {
+                    i += DeliverPiecewise(state, count - i, in + i, noValue, out + i, outX + i,
+                                          result + i);
+                    end = std::min(count, i + kVectorLanes);
                 }
             }
-            One(step, i);
+            for (; i < end; ++i) {
+                double p = std::fabs(in[i]);
+                if (p <= kFoldLimit) [[likely]] {
+                    // FoldAngle without a branch: 360 - p is exact from 180 on,
+                    // and larger than p below it.
+                    p = std::min(p, kFoldLimit - p);
+                    const double g = fn(state, p, Log{});
+                    if (Deliverable(p, g)) [[likely]] {
+                        out[i] = g;
+                        outX[i] = noValue;
+                        result[i] = 0;
+                        continue;
+                    }
+                }
+                One(step, i);
+            }
         }
         return 0;
+    }
+
+    // A curve of pieces: its own walk for one angle, the vector unit for runs.
+    template <class Step, class Ready>
+    KAM_Status operator()(Step&& step, Ready&& ready, const Piecewise& curve) const {
+        return (*this)(step, ready, Curve{curve, [](const Piecewise& c, double p, auto log10) {
+                                              return c(p, log10);
+                                          }});
     }
 
     // A curve given as value(p, log10) alone, whose state is the value's own.

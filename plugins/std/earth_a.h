@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "array_path.h"
+#include "piecewise.h"
 #include "std.h"
 
 namespace kamstd {
@@ -120,15 +121,21 @@ inline double CoordinationGain(const Coordination& c, double p, Log log10) {
     return c.far;
 }
 
+// The main lobe and G1 up to phir, the start of the curves of 002, 004, 006
+// and 011.
+inline void AddMainLobe(Piecewise& curve, const MainLobe& lobe, double phir) {
+    curve.Lobe(lobe.phim, lobe.gainMax, lobe.d);
+    curve.Flat(phir, lobe.g1);
+}
+
 // Wide-angle envelope of 006 (d > 100) and 011 from phir on:
 // 29 - 25 log phi below 10, 34 - 30 log phi below 34.1, then -12, -7, -12.
-template <class Log>
-inline double WideAngleEnvelope(double p, Log log10) {
-    if (p < 10.0) return 29.0 - 25.0 * log10(p);
-    if (p < 34.1) return 34.0 - 30.0 * log10(p);
-    if (p < 80.0) return -12.0;
-    if (p < 120.0) return -7.0;
-    return -12.0;
+inline void AddWideAngleEnvelope(Piecewise& curve) {
+    curve.Log(10.0, 29.0, 25.0);
+    curve.Log(34.1, 34.0, 30.0);
+    curve.Flat(80.0, -12.0);
+    curve.Flat(120.0, -7.0);
+    curve.Flat(Piecewise::kRest, -12.0);
 }
 
 // Phi of a gain call: -6001 / -6011 as NeedValue, else p = the folded off-axis angle.

@@ -72,7 +72,7 @@ std::int32_t DeriveAperture(const char* name, const Domain& domain, Mode mode, I
 // curve passes nullptr for value and writes both with deliver(p, gain, gainX).
 template <class Angles, class DeriveStep, class Delivery, class Value>
 KAM_Status GainEach(const char* name, std::int32_t read, const Angles& angles,
-                    DeriveStep derive, Delivery deliver, Value value) {
+                    DeriveStep derive, Delivery deliver, const Value& value) {
     Once once(derive);
     const auto step = [&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
         std::int32_t s = read;
@@ -155,11 +155,12 @@ struct Astronomy {
     double phir;
 };
 
-template <class Log>
-inline double Curve011(const Astronomy& a, double p, Log log10) {
-    if (p < a.lobe.phim) return a.lobe(p);
-    if (p < a.phir) return a.lobe.g1;
-    return WideAngleEnvelope(p, log10);
+// The main lobe, G1 to phir, then the wide-angle envelope.
+Piecewise Curve011(const Astronomy& a) {
+    Piecewise curve;
+    AddMainLobe(curve, a.lobe, a.phir);
+    AddWideAngleEnvelope(curve);
+    return curve;
 }
 
 // After the checks of the family: the main lobe of Gmax against G1.
@@ -187,16 +188,20 @@ struct Body011 {
                            void*, const Angles& angles) {
         Inputs in;
         Astronomy a{};
+        Piecewise curve;
         const std::int32_t read = ReadAperture(kName011, kAstronomyDomain, Efficiency::kOptional,
                                                diameter, frequency, efficiency, in);
         return GainEach(
             kName011, read, angles,
             [&]() -> std::int32_t {
                 const std::int32_t s = Lobe011(GainMode(), in, a.lobe);
-                if (s >= 0) a.phir = 15.85 * std::pow(a.lobe.d, -0.6);
+                if (s >= 0) {
+                    a.phir = 15.85 * std::pow(a.lobe.d, -0.6);
+                    curve = Curve011(a);
+                }
                 return s;
             },
-            nullptr, Curve{a, [](const Astronomy& c, double p, auto log10) { return Curve011(c, p, log10); }});
+            nullptr, curve);
     }
 };
 

@@ -50,9 +50,9 @@ double ReferencePhiMin(double d) {
 // last segment (kPeak - 25 log phi) starts, the side lobes' own first segment.
 struct ReferenceSideLobes {
     static constexpr double kPeak = 32.0;
-    template <class Log>
-    double operator()(double p, Log log10) const {
-        return p < 48.0 ? 32.0 - 25.0 * log10(p) : -10.0;
+    static void Add(Piecewise& curve) {
+        curve.Log(48.0, 32.0, 25.0);
+        curve.Flat(Piecewise::kRest, -10.0);
     }
 };
 
@@ -62,25 +62,17 @@ double ObjectivePhiMin(double d) { return std::max(1.0, 100.0 / d); }
 // Design-objective side lobes, from phimin on (kPeak as above).
 struct ObjectiveSideLobes {
     static constexpr double kPeak = 29.0;
-    template <class Log>
-    double operator()(double p, Log log10) const {
-        if (p <= 20.0) return 29.0 - 25.0 * log10(p);
-        if (p <= 26.3) return -3.5;
-        if (p <= 48.0) return 32.0 - 25.0 * log10(p);
-        return -10.0;
+    static void Add(Piecewise& curve) {
+        curve.Log(Piecewise::UpTo(20.0), 29.0, 25.0);
+        curve.Flat(Piecewise::UpTo(26.3), -3.5);
+        curve.Log(Piecewise::UpTo(48.0), 32.0, 25.0);
+        curve.Flat(Piecewise::kRest, -10.0);
     }
 };
 
 // phir' of the main-lobe models of 002 and 004.
 double MainLobePhiR(double d) { return d >= 100.0 ? 15.85 * std::pow(d, -0.6) : 100.0 / d; }
 
-// Main-lobe model of 002 and 004 below phimin: ML, G1, then peak - 25 log phi.
-template <class Log>
-double ModelledMainLobe(const MainLobe& lobe, double phir, double peak, double p, Log log10) {
-    if (p < lobe.phim) return lobe(p);
-    if (p < phir) return lobe.g1;
-    return peak - 25.0 * log10(p);
-}
 
 // ---- Slots ---------------------------------------------------------------
 
@@ -92,6 +84,7 @@ struct Shape {
     double phimin;  // end of the main region (001 to 004)
     double phir;    // end of the G1 plateau (002, 004, 006)
     Coordination coordination;  // 005
+    Piecewise curve;            // 001 to 004 and 006
 };
 
 // A pattern of this family whose only inputs are GainMax, Diameter, Frequency
@@ -103,7 +96,8 @@ struct Simple {
     double (*g1)(double d);
     // Fills phimin, phir and the coordination envelope as the curve needs.
     void (*derive)(Shape& shape);
-    // The gain at p, with the slots' logarithm and with the array loops'.
+    // The gain at p, with the slots' logarithm and with the array loops';
+    // nullptr where derive describes the curve in the shape's pieces.
     double (*slotGain)(const Shape& shape, double p, SlotLog10 log10);
     double (*arrayGain)(const Shape& shape, double p, ArrayLog10 log10);
     double Gain(const Shape& s, double p, SlotLog10 log10) const { return slotGain(s, p, log10); }
@@ -118,33 +112,57 @@ double G1Ngso(double d) {
     return d > 100.0 ? -1.0 + 15.0 * Log10(d) : 29.0 - 25.0 * Log10(95.0 / d);
 }
 
-void DeriveReference(Shape& s) { s.phimin = ReferencePhiMin(s.call.d); }
+// 001 and 003: GainMax up to phimin, then the side lobes.
+template <class SideLobes>
+void AddFlatMainLobe(Shape& s) {
+    s.curve.Flat(s.phimin, s.call.gainMax);
+    SideLobes::Add(s.curve);
+}
+
+// 002 and 004: below phimin the main-lobe model (ML, G1, then
+// peak - 25 log phi), then the side lobes. The model's pieces end at phimin
+// at the latest.
+template <class SideLobes>
+void AddModelledMainLobe(Shape& s) {
+    const MainLobe& lobe = s.lobe;
+    s.curve.Lobe(std::min(lobe.phim, s.phimin), lobe.gainMax, lobe.d);
+    s.curve.Flat(std::min(s.phir, s.phimin), lobe.g1);
+    s.curve.Log(s.phimin, SideLobes::kPeak, 25.0);
+    SideLobes::Add(s.curve);
+}
+
+void DeriveReference(Shape& s) {
+    s.phimin = ReferencePhiMin(s.call.d);
+    AddFlatMainLobe<ReferenceSideLobes>(s);
+}
 void DeriveReferenceModel(Shape& s) {
     s.phimin = ReferencePhiMin(s.call.d);
     s.phir = MainLobePhiR(s.call.d);
+    AddModelledMainLobe<ReferenceSideLobes>(s);
 }
-void DeriveObjective(Shape& s) { s.phimin = ObjectivePhiMin(s.call.d); }
+void DeriveObjective(Shape& s) {
+    s.phimin = ObjectivePhiMin(s.call.d);
+    AddFlatMainLobe<ObjectiveSideLobes>(s);
+}
 void DeriveObjectiveModel(Shape& s) {
     s.phimin = ObjectivePhiMin(s.call.d);
     s.phir = MainLobePhiR(s.call.d);
+    AddModelledMainLobe<ObjectiveSideLobes>(s);
 }
 void DeriveCoordination(Shape& s) { s.coordination = MakeCoordination(s.lobe, s.call.d >= 100.0); }
+// 006: the main lobe, G1 to phir, then the wide-angle envelope (d > 100) or
+// 29 - 25 log phi to 33.1, -9 to 80, and -5 (d <= 25) or -4 to 120 and -9.
 void DeriveNgso(Shape& s) {
     const double d = s.call.d;
     s.phir = d > 100.0 ? 15.85 * std::pow(d, -0.6) : 95.0 / d;
-}
-
-// 001 and 003: GainMax up to phimin, then the side lobes.
-template <class SideLobes, class Log>
-inline double FlatMainLobeCurve(const Shape& s, double p, Log log10) {
-    return p < s.phimin ? s.call.gainMax : SideLobes{}(p, log10);
-}
-
-// 002 and 004: the main-lobe model up to phimin, then the side lobes.
-template <class SideLobes, class Log>
-inline double ModelledMainLobeCurve(const Shape& s, double p, Log log10) {
-    if (p < s.phimin) return ModelledMainLobe(s.lobe, s.phir, SideLobes::kPeak, p, log10);
-    return SideLobes{}(p, log10);
+    Piecewise& curve = s.curve;
+    AddMainLobe(curve, s.lobe, s.phir);
+    if (d > 100.0) return AddWideAngleEnvelope(curve);
+    curve.Log(Piecewise::UpTo(33.1), 29.0, 25.0);
+    curve.Flat(Piecewise::UpTo(80.0), -9.0);
+    if (d <= 25.0) return curve.Flat(Piecewise::kRest, -5.0);
+    curve.Flat(Piecewise::UpTo(120.0), -4.0);
+    curve.Flat(Piecewise::kRest, -9.0);
 }
 
 template <class Log>
@@ -152,37 +170,15 @@ inline double Curve005(const Shape& s, double p, Log log10) {
     return CoordinationGain(s.coordination, p, log10);
 }
 
-template <class Log>
-inline double Curve006(const Shape& s, double p, Log log10) {
-    const double d = s.call.d;
-    const MainLobe& lobe = s.lobe;
-    if (p < lobe.phim) return lobe(p);
-    if (d > 100.0) {
-        if (p < s.phir) return lobe.g1;
-        return WideAngleEnvelope(p, log10);
-    }
-    if (p < s.phir) return lobe.g1;
-    if (p <= 33.1) return 29.0 - 25.0 * log10(p);
-    if (p <= 80.0) return -9.0;
-    if (d <= 25.0) return -5.0;
-    return p <= 120.0 ? -4.0 : -9.0;
-}
-
-constexpr Simple k001 = {kName001, kReferenceDomain, nullptr, DeriveReference,
-                         FlatMainLobeCurve<ReferenceSideLobes>,
-                         FlatMainLobeCurve<ReferenceSideLobes>};
-constexpr Simple k002 = {kName002, kReferenceDomain, G1Reference, DeriveReferenceModel,
-                         ModelledMainLobeCurve<ReferenceSideLobes>,
-                         ModelledMainLobeCurve<ReferenceSideLobes>};
-constexpr Simple k003 = {kName003, kObjectiveDomain, nullptr, DeriveObjective,
-                         FlatMainLobeCurve<ObjectiveSideLobes>,
-                         FlatMainLobeCurve<ObjectiveSideLobes>};
-constexpr Simple k004 = {kName004, kObjectiveDomain, G1Objective, DeriveObjectiveModel,
-                         ModelledMainLobeCurve<ObjectiveSideLobes>,
-                         ModelledMainLobeCurve<ObjectiveSideLobes>};
+constexpr Simple k001 = {kName001, kReferenceDomain, nullptr, DeriveReference, nullptr, nullptr};
+constexpr Simple k002 = {kName002, kReferenceDomain, G1Reference, DeriveReferenceModel, nullptr,
+                         nullptr};
+constexpr Simple k003 = {kName003, kObjectiveDomain, nullptr, DeriveObjective, nullptr, nullptr};
+constexpr Simple k004 = {kName004, kObjectiveDomain, G1Objective, DeriveObjectiveModel, nullptr,
+                         nullptr};
 constexpr Simple k005 = {kName005, kCoordinationDomain, G1Reference, DeriveCoordination, Curve005,
                          Curve005};
-constexpr Simple k006 = {kName006, kNgsoDomain, G1Ngso, DeriveNgso, Curve006, Curve006};
+constexpr Simple k006 = {kName006, kNgsoDomain, G1Ngso, DeriveNgso, nullptr, nullptr};
 
 // validateInput: inputs, D/lambda, domain, then GainMax against G1.
 std::int32_t ValidateSimple(const Simple& pattern, double* gainMax, double* diameter,
@@ -200,6 +196,7 @@ std::int32_t ValidateSimple(const Simple& pattern, double* gainMax, double* diam
 // gain: the inputs, Phi, then D/lambda and the domain, then the main lobe.
 template <const Simple& kPattern>
 struct SimpleBody {
+    static constexpr bool kPieces = kPattern.slotGain == nullptr;
     template <class Angles>
     static KAM_Status Gain(double* gainMax, double* diameter, double* frequency, double*, void*,
                            const Angles& angles) {
@@ -220,17 +217,27 @@ struct SimpleBody {
             kPattern.derive(shape);
             return 0;
         });
-        const Curve value{shape, [](const Shape& c, double p, auto log10) { return kPattern.Gain(c, p, log10); }};
-        return angles(
-            [&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
-                std::int32_t s = read;
-                if (s >= 0) s = NeedValue(kPattern.name, "Phi", phi);
-                if (s >= 0) s = derive();
-                if (s < 0) return Fail(s, gain, gainX);
-                const double p = FoldAngle(*phi);
-                return Deliver(kPattern.name, p, value(p, typename Angles::Log{}), gain, gainX);
-            },
-            [&] { return read == 0 && derive.Passed(); }, value);
+        const auto step = [&](double* phi, double*, double* gain, double* gainX) -> KAM_Status {
+            std::int32_t s = read;
+            if (s >= 0) s = NeedValue(kPattern.name, "Phi", phi);
+            if (s >= 0) s = derive();
+            if (s < 0) return Fail(s, gain, gainX);
+            const double p = FoldAngle(*phi);
+            const double g = [&] {
+                if constexpr (kPieces)
+                    return shape.curve(p, typename Angles::Log{});
+                else
+                    return kPattern.Gain(shape, p, typename Angles::Log{});
+            }();
+            return Deliver(kPattern.name, p, g, gain, gainX);
+        };
+        const auto ready = [&] { return read == 0 && derive.Passed(); };
+        if constexpr (kPieces)
+            return angles(step, ready, shape.curve);
+        else
+            return angles(step, ready, Curve{shape, [](const Shape& c, double p, auto log10) {
+                                                 return kPattern.Gain(c, p, log10);
+                                             }});
     }
 };
 

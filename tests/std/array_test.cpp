@@ -11,6 +11,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <numeric>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -370,6 +372,72 @@ TEST_F(ArrayPath, EveryPatternMatchesItsSlots) {
                     if (HasFatalFailure()) return;
                 }
         }
+    }
+}
+
+// Dense sweeps of angles, in order and shuffled, with the odd angle a curve
+// does not compute with among them: every element agrees with the slot, and
+// an array call gives the same bits however the caller splits the angles
+// (an element's result must not depend on its neighbours or on where the
+// call starts, wherever the library takes angles several at a time).
+TEST_F(ArrayPath, DenseSweepsAgreeWithTheSlotsAndSplitAnywhere) {
+    const KAM_LibraryInfo& lib = Library();
+    const KAM_PatternArraySlots* arrays = Slots();
+    std::vector<double> sorted;
+    for (double x = -400.0; x <= 400.0; x += 0.031) sorted.push_back(x);
+    // The edges the curves test against, and their neighbours.
+    for (double edge : {1.0, 2.0, 10.0, 20.0, 26.3, 33.1, 34.1, 48.0, 80.0, 120.0, 180.0, 360.0})
+        for (double x : {std::nextafter(edge, 0.0), edge, std::nextafter(edge, 1e3)})
+            sorted.push_back(x);
+    std::vector<double> shuffled = sorted;
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(20261209));
+    for (std::size_t i = 0; i < shuffled.size(); i += 97) shuffled[i] = i % 2 ? kNaN : 1e6;
+    const int n = static_cast<int>(sorted.size());
+    const std::vector<Scalars> sets = EarthScalars();
+    for (int k = 0; k < lib.patternCount; ++k) {
+        const KAM_PatternInfo& p = lib.patterns[k];
+        if (p.type != KAM_PATTERN_EARTH) continue;
+        SCOPED_TRACE(p.name);
+        for (std::size_t set = 0; set < 6; ++set)
+            for (const std::vector<double>* angles : {&sorted, &shuffled}) {
+                SCOPED_TRACE(sets[set].label + (angles == &sorted ? ", in order" : ", shuffled"));
+                const auto call = [&](int from, int count, double* gain, double* gainX,
+                                      KAM_Status* status) {
+                    Copies c(sets[set], Structure{});
+                    return arrays[k].gain.earth(&c.gainMax, &c.diameter, &c.frequency,
+                                                &c.efficiency, c.specific(), count,
+                                                angles->data() + from, nullptr, gain, gainX,
+                                                status);
+                };
+                Library(1);
+                std::vector<double> gain(n, -1.0), gainX(n, -1.0);
+                std::vector<KAM_Status> status(n, 12345);
+                ASSERT_EQ(call(0, n, gain.data(), gainX.data(), status.data()), 0);
+                for (int i = 0; i < n; i += 7) {
+                    Copies c(sets[set], Structure{});
+                    double x = (*angles)[i], x0 = kNoValue, g = 0.0, gx = 0.0;
+                    const KAM_Status s = p.gain.earth(&c.gainMax, &c.diameter, &c.frequency,
+                                                      &c.efficiency, c.specific(), &x, &x0, &g,
+                                                      &gx);
+                    ASSERT_EQ(status[i], s) << "angle " << (*angles)[i];
+                    ASSERT_TRUE(AgreesWithSlot(gain[i], g))
+                        << "angle " << (*angles)[i] << ": " << gain[i] << " vs " << g;
+                    ASSERT_TRUE(SameBits(gainX[i], gx)) << "angle " << (*angles)[i];
+                }
+                for (int split : {1, 2, 3, 5}) {
+                    std::vector<double> g2(n, -1.0), gx2(n, -1.0);
+                    std::vector<KAM_Status> s2(n, 12345);
+                    call(0, split, g2.data(), gx2.data(), s2.data());
+                    call(split, n - split, g2.data() + split, gx2.data() + split,
+                         s2.data() + split);
+                    for (int i = 0; i < n; ++i) {
+                        ASSERT_EQ(s2[i], status[i]) << "split " << split << ", element " << i;
+                        ASSERT_TRUE(SameBits(g2[i], gain[i]))
+                            << "split " << split << ", angle " << (*angles)[i];
+                        ASSERT_TRUE(SameBits(gx2[i], gainX[i])) << "split " << split;
+                    }
+                }
+            }
     }
 }
 

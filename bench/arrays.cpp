@@ -7,6 +7,7 @@
 // each with KAM_EarthPatternGainArray (input validation on; Gain only, and
 // Gain with the statuses), the standard library's array function alone (no
 // host around it) and, at 1e3, one KAM_EarthPatternGain per angle.
+//   arrays_rasta_shuffled_1e6  the same angles in a random order;
 //   arrays_rasta_2threads_wall  the same loop split over two threads (a
 //                             compiled simulator on both cores) against our
 //                             one thread, in elapsed time;
@@ -21,6 +22,7 @@
 #include <barrier>
 #include <cmath>
 #include <cstring>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -41,6 +43,17 @@ const std::vector<double>& Angles(int n) {
     if (static_cast<int>(a.size()) != n) {
         a.resize(n);
         for (int i = 0; i < n; ++i) a[i] = 180.0 * i / (n - 1);
+    }
+    return a;
+}
+
+// The same angles as Angles(n) in a random order (fixed seed): neighbours no
+// longer share a segment of the curve.
+const std::vector<double>& Shuffled(int n) {
+    static std::vector<double> a;
+    if (static_cast<int>(a.size()) != n) {
+        a = Angles(n);
+        std::shuffle(a.begin(), a.end(), std::mt19937(12345));
     }
     return a;
 }
@@ -113,8 +126,8 @@ void FsrefBaseline(benchmark::State& state, int n) {
     }
 }
 
-void RastaBaseline(benchmark::State& state, int n) {
-    const std::vector<double>& phi = Angles(n);
+void RastaBaselineOver(benchmark::State& state, const std::vector<double>& phi) {
+    const int n = static_cast<int>(phi.size());
     std::vector<double> gain(n);
     const Rasta rasta;
     for (auto _ : state) {
@@ -122,6 +135,11 @@ void RastaBaseline(benchmark::State& state, int n) {
         benchmark::DoNotOptimize(gain.data());
         benchmark::ClobberMemory();
     }
+}
+
+void RastaBaseline(benchmark::State& state, int n) { RastaBaselineOver(state, Angles(n)); }
+void RastaShuffledBaseline(benchmark::State& state, int n) {
+    RastaBaselineOver(state, Shuffled(n));
 }
 
 // The hand-written RASTA loop on two threads: this one and a worker that
@@ -165,9 +183,10 @@ public:
 };
 
 // One array call over the n angles; withStatus also asks for the statuses.
-void ArrayCall(benchmark::State& state, const Antenna& a, bool withStatus, int n) {
+void ArrayCallOver(benchmark::State& state, const Antenna& a, bool withStatus,
+                   const std::vector<double>& phi) {
     Validation on;
-    const std::vector<double>& phi = Angles(n);
+    const int n = static_cast<int>(phi.size());
     std::vector<double> gain(n);
     std::vector<KAM_Status> status(n);
     for (auto _ : state) {
@@ -182,6 +201,13 @@ void ArrayCall(benchmark::State& state, const Antenna& a, bool withStatus, int n
         benchmark::DoNotOptimize(gain.data());
         benchmark::ClobberMemory();
     }
+}
+
+void ArrayCall(benchmark::State& state, const Antenna& a, bool withStatus, int n) {
+    ArrayCallOver(state, a, withStatus, Angles(n));
+}
+void ShuffledArrayCall(benchmark::State& state, const Antenna& a, int n) {
+    ArrayCallOver(state, a, false, Shuffled(n));
 }
 
 // The standard library's own array function for the pattern, called as the
@@ -261,6 +287,9 @@ const bool kRegistered = [] {
             RegisterBenchmark((name + "/KAM_EarthPatternGain_per_angle").c_str(), SingleCalls, a,
                               g.n);
     }
+    RegisterBenchmark("arrays_rasta_shuffled_1e6/baseline", RastaShuffledBaseline, kLarge);
+    RegisterBenchmark("arrays_rasta_shuffled_1e6/KAM_EarthPatternGainArray", ShuffledArrayCall,
+                      kRasta, kLarge);
     RegisterBenchmark("arrays_rasta_2threads_wall/baseline", RastaTwoThreads, kLarge);
     RegisterBenchmark("arrays_rasta_2threads_wall/KAM_EarthPatternGainArray", ArrayCall, kRasta,
                       false, kLarge);

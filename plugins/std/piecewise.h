@@ -92,11 +92,12 @@ bool HasVectorUnit();
 
 // The leading elements of an array call whose gain the vector unit can
 // deliver: angles with |phi| <= 360 (folded as FoldAngle folds them) whose
-// gain is finite, kVectorLanes at a time, each with gainX at noValue and
-// status 0. The logarithm is that of ArrayLog10 within an ulp. Returns how
-// many elements it delivered, a multiple of kVectorLanes: it stops before the
-// first group of angles holding one it does not take, and before a tail
-// shorter than a group. Without the unit it delivers none.
+// gain is finite, kVectorLanes at a time, each with gainX at noValue, status
+// 0 and the bits the scalar array loop gives it (its logarithm is
+// ArrayLog10's; an angle of a log piece below ArrayLog10::kLow ends the run).
+// Returns how many elements it delivered, a multiple of kVectorLanes: it
+// stops before the first group of angles holding one it does not take, and
+// before a tail shorter than a group. Without the unit it delivers none.
 std::int32_t DeliverPiecewise(const Piecewise& curve, std::int32_t count, const double* phi,
                               double noValue, double* gain, double* gainX, KAM_Status* status);
 

@@ -1,8 +1,9 @@
 // The vector unit of the array calls: AVX2, four angles at a time, on x86-64
 // processors that have it (checked at run time; the functions below carry
 // their own target, so the rest of the library is built for the baseline
-// instruction set). Each lane runs the per-point arithmetic of a piece; only
-// the logarithm is computed here, within an ulp of the natural logarithm.
+// instruction set). Each lane runs the scalar loop's arithmetic, logarithm
+// included, so it gives the same bits. Neighbouring angles mostly share a
+// piece: the piece of the group before is tried first, then each lane's own.
 #include "piecewise.h"
 
 #include "std.h"
@@ -78,14 +79,17 @@ KAMSTD_AVX2_INLINE __m256d NaturalLog(__m256d x) {
     return _mm256_add_pd(y, _mm256_mul_pd(dk, Splat(R::kLn2Hi)));
 }
 
-// A piece's gain in four lanes, as Piece::operator() computes it in one.
-KAMSTD_AVX2_INLINE __m256d Gain(const Piece& piece, __m256d p) {
+// The common logarithm of four angles as ArrayLog10 takes it.
+KAMSTD_AVX2_INLINE __m256d Log10(__m256d p) {
+    return _mm256_mul_pd(NaturalLog(p), Splat(ArrayLog10::kInvLn10));
+}
+
+// A piece's gain in four lanes, as Piece::operator() computes it in one;
+// lg is log10(p) where the piece is a line in it.
+KAMSTD_AVX2_INLINE __m256d Gain(const Piece& piece, __m256d p, __m256d lg) {
     switch (piece.kind) {
     case Piece::kFlat: return Splat(piece.a);
-    case Piece::kLog: {
-        const __m256d lg = _mm256_mul_pd(NaturalLog(p), Splat(ArrayLog10::kInvLn10));
-        return _mm256_sub_pd(Splat(piece.a), _mm256_mul_pd(Splat(piece.b), lg));
-    }
+    case Piece::kLog: return _mm256_sub_pd(Splat(piece.a), _mm256_mul_pd(Splat(piece.b), lg));
     case Piece::kLobe: break;
     }
     const __m256d x = _mm256_mul_pd(Splat(piece.b), p);
@@ -120,6 +124,8 @@ KAMSTD_AVX2 std::int32_t DeliverPiecewise(const Piecewise& curve, std::int32_t c
     const __m256d none = Splat(noValue);
     // Below this the scalar loops take log10 itself rather than log / ln 10.
     const __m256d logLow = Splat(ArrayLog10::kLow);
+    bool hasLog = false;
+    for (int k = 0; k < pieces; ++k) hasLog |= curve[k].kind == Piece::kLog;
     int guess = 0;  // the piece of the group before, where neighbours go together
     std::int32_t i = 0;
     for (; i + kVectorLanes <= count; i += kVectorLanes) {
@@ -139,23 +145,28 @@ KAMSTD_AVX2 std::int32_t DeliverPiecewise(const Piecewise& curve, std::int32_t c
                                          Splat(1.0)));
             const double first = _mm256_cvtsd_f64(piece);
             if (!All(_mm256_cmp_pd(piece, Splat(first), _CMP_EQ_OQ))) {
-                // Lanes on different pieces: each piece some lane takes.
+                // Lanes on different pieces (angles out of order, say): every
+                // piece in every lane, without a branch on the angles, each
+                // lane keeping its own.
+                const __m256d lg = hasLog ? Log10(p) : _mm256_setzero_pd();
+                __m256d logLanes = _mm256_setzero_pd();
                 g = _mm256_setzero_pd();
                 for (int k = 0; k < pieces; ++k) {
                     const __m256d take = _mm256_cmp_pd(piece, Splat(k), _CMP_EQ_OQ);
-                    if (!Any(take)) continue;
-                    if (curve[k].kind == Piece::kLog &&
-                        Any(_mm256_and_pd(take, _mm256_cmp_pd(p, logLow, _CMP_LT_OQ))))
-                        return i;
-                    g = _mm256_blendv_pd(g, Gain(curve[k], p), take);
+                    if (curve[k].kind == Piece::kLog) logLanes = _mm256_or_pd(logLanes, take);
+                    g = _mm256_blendv_pd(g, Gain(curve[k], p, lg), take);
                 }
+                if (Any(_mm256_and_pd(logLanes, _mm256_cmp_pd(p, logLow, _CMP_LT_OQ)))) break;
                 goto deliver;
             }
             guess = static_cast<int>(first);
         }
-        if (curve[guess].kind == Piece::kLog && Any(_mm256_cmp_pd(p, logLow, _CMP_LT_OQ)))
-            return i;
-        g = Gain(curve[guess], p);
+        if (curve[guess].kind == Piece::kLog) {
+            if (Any(_mm256_cmp_pd(p, logLow, _CMP_LT_OQ))) break;
+            g = Gain(curve[guess], p, Log10(p));
+        } else {
+            g = Gain(curve[guess], p, p);
+        }
     deliver:
         if (!All(_mm256_cmp_pd(_mm256_and_pd(g, absMask), infinity, _CMP_LT_OQ))) break;
         _mm256_storeu_pd(gain + i, g);

@@ -163,7 +163,7 @@ struct LogReduction {
 // The common logarithm of an angle as the curves take it. The per-point
 // slots take log10 itself. The array loops take ln x / ln 10 with the
 // logarithm above, never more than two units in the last place from log10
-// over the angles they meet (powers of ten come out exact); a curve of tens
+// over the angles they meet (1, 10, 100 and 1000 come out exact); a curve of tens
 // of dB moves by less than 1e-13 dB. Outside [1e-3, 1e3] (no angle of a
 // folded call reaches past 180) the array loops take log10 as well.
 struct SlotLog10 {

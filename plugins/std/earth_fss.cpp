@@ -73,7 +73,6 @@ struct ObjectiveSideLobes {
 // phir' of the main-lobe models of 002 and 004.
 double MainLobePhiR(double d) { return d >= 100.0 ? 15.85 * std::pow(d, -0.6) : 100.0 / d; }
 
-
 // ---- Slots ---------------------------------------------------------------
 
 // What a call of 001 to 006 derives before the angle: the checked inputs,
@@ -94,7 +93,8 @@ struct Simple {
     const Domain& domain;
     // G1 for the patterns with a main-lobe model, else nullptr.
     double (*g1)(double d);
-    // Fills phimin, phir and the coordination envelope as the curve needs.
+    // Fills phimin, phir, the coordination envelope and the pieces as the
+    // curve needs.
     void (*derive)(Shape& shape);
     // The gain at p, with the slots' logarithm and with the array loops';
     // nullptr where derive describes the curve in the shape's pieces.
